@@ -1,0 +1,192 @@
+#include "Controls.h"
+
+#include "DataControl.h"
+#include "Platform.h"
+#include "Runtime.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QHash>
+#include <QImageReader>
+#include <QMouseEvent>
+#include <QPainter>
+
+QFont courierFont(double points) {
+    QFont f(QStringLiteral("Courier"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPointSizeF(points);
+    f.setBold(true);
+    return f;
+}
+
+QFont courierNewFont(double points) {
+    QFont f(QStringLiteral("Courier New"));
+    f.setStyleHint(QFont::TypeWriter);
+    f.setPointSizeF(points);
+    f.setBold(true);
+    return f;
+}
+
+BoundField::~BoundField() {
+    if (m_source)
+        m_source->unbind(this);
+}
+
+void BoundField::setDataSource(DataControl* source, const QString& field) {
+    m_source = source;
+    m_field = field;
+    source->bind(this);
+}
+
+void BoundField::edited(const QString& text) {
+    if (m_source && !m_refilling)
+        m_source->fieldEdited(m_field, text);
+}
+
+Label::Label(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setFont(courierFont(9.75));
+}
+
+void Label::setText(const QString& text) {
+    QLabel::setText(text);
+    edited(text);
+}
+
+void Label::showFieldText(const QString& text) {
+    m_refilling = true;
+    QLabel::setText(text);
+    m_refilling = false;
+}
+
+TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+    setFont(courierFont(9.75));
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& t) { edited(t); });
+}
+
+void TextBox::setText(const QString& text) {
+    QLineEdit::setText(text);
+    edited(QLineEdit::text());
+}
+
+void TextBox::showFieldText(const QString& text) {
+    m_refilling = true;
+    QLineEdit::setText(text);
+    m_refilling = false;
+}
+
+CommandButton::CommandButton(QWidget* parent, const QString& caption) : QPushButton(caption, parent) {
+    setFont(courierFont(9.75));
+    setAutoDefault(false);
+    setDefault(false);
+}
+
+void CommandButton::onClick(std::function<void()> handler) {
+    connect(this, &QPushButton::clicked, this, [h = std::move(handler)] { rt::run(h); });
+}
+
+Frame::Frame(QWidget* parent, const QString& caption) : QGroupBox(caption, parent) {
+    setFont(courierFont(9.75));
+    setFocusPolicy(Qt::NoFocus);
+}
+
+OptionButton::OptionButton(QWidget* parent, const QString& caption) : QRadioButton(caption, parent) {
+    setFont(courierFont(9.75));
+    connect(this, &QRadioButton::clicked, this, [this] {
+        if (m_click)
+            rt::run(m_click);
+    });
+}
+
+void OptionButton::onClick(std::function<void()> handler) {
+    m_click = std::move(handler);
+}
+
+void OptionButton::setValue(bool selected) {
+    setChecked(selected);
+    if (selected && m_click)
+        m_click();
+}
+
+Image::Image(QWidget* parent) : QWidget(parent) {}
+
+void Image::setPicture(const QImage& picture) {
+    if (picture.cacheKey() == m_picture.cacheKey() || (picture.isNull() && m_picture.isNull()))
+        return;
+    m_picture = picture;
+    update();
+}
+
+void Image::onDblClick(std::function<void()> handler) {
+    m_dblClick = std::move(handler);
+}
+
+void Image::paintEvent(QPaintEvent*) {
+    if (m_picture.isNull())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(rect(), m_picture);
+}
+
+void Image::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_dblClick)
+        rt::run(m_dblClick);
+}
+
+Timer::Timer(QObject* parent, int interval) : QObject(parent) {
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
+    setInterval(interval);
+}
+
+void Timer::setInterval(int ms) {
+    m_interval = ms;
+    if (ms <= 0) {
+        m_timer.stop();
+        return;
+    }
+    m_timer.start(std::max(ms, 10));
+}
+
+void Timer::onTick(std::function<void()> handler) {
+    m_tick = std::move(handler);
+}
+
+void Timer::tick() {
+    if (m_busy || !m_tick)
+        return;
+    m_busy = true;
+    rt::run(m_tick);
+    m_busy = false;
+}
+
+namespace {
+struct CachedPicture {
+    QByteArray bytes;
+    QImage image;
+};
+} // namespace
+
+QImage LoadPicture(const QString& path) {
+    if (path.isEmpty())
+        return QImage();
+    static QHash<QString, CachedPicture> cache;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(QStringLiteral("Файл «%1» не найден.").arg(path));
+    QByteArray bytes = file.readAll();
+    auto it = cache.find(path);
+    if (it != cache.end() && it->bytes == bytes)
+        return it->image;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    QImage image = reader.read();
+    if (image.isNull())
+        throw RuntimeError(QStringLiteral("Файл «%1» не является рисунком.").arg(path));
+    if (cache.size() >= 16)
+        cache.clear();
+    cache.insert(path, {bytes, image});
+    return image;
+}

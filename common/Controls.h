@@ -1,0 +1,120 @@
+#pragma once
+// The intrinsic controls the windows are built from. Each carries its design values through plain
+// setters; events reach the window's handlers through the runtime, so failures land in one place.
+
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <functional>
+
+class DataControl;
+
+// The fonts of the system: Courier in points, bold.
+QFont courierFont(double points);
+QFont courierNewFont(double points);
+
+// A label or text box bound to one field of its data source's current record.
+class BoundField {
+public:
+    virtual ~BoundField();
+    void setDataSource(DataControl* source, const QString& field);
+    DataControl* dataSource() const { return m_source; }
+    const QString& dataField() const { return m_field; }
+    // The source shows its current record; this is not an edit.
+    virtual void showFieldText(const QString& text) = 0;
+    void detachSource() { m_source = nullptr; }
+
+protected:
+    void edited(const QString& text);
+    bool m_refilling = false;
+
+private:
+    DataControl* m_source = nullptr;
+    QString m_field;
+};
+
+class Label : public QLabel, public BoundField {
+public:
+    explicit Label(QWidget* parent);
+    // Setting the text of a bound label changes the field of the current record.
+    void setText(const QString& text);
+    void showFieldText(const QString& text) override;
+};
+
+class TextBox : public QLineEdit, public BoundField {
+public:
+    explicit TextBox(QWidget* parent);
+    void setText(const QString& text);
+    void showFieldText(const QString& text) override;
+};
+
+class CommandButton : public QPushButton {
+public:
+    CommandButton(QWidget* parent, const QString& caption);
+    void onClick(std::function<void()> handler);
+};
+
+class Frame : public QGroupBox {
+public:
+    Frame(QWidget* parent, const QString& caption);
+};
+
+// Option buttons of one frame exclude each other. Selecting one, by a click or by setValue(true)
+// in code, runs its Click handler.
+class OptionButton : public QRadioButton {
+public:
+    OptionButton(QWidget* parent, const QString& caption);
+    void onClick(std::function<void()> handler);
+    bool value() const { return isChecked(); }
+    void setValue(bool selected);
+
+private:
+    std::function<void()> m_click;
+};
+
+// Paints its picture stretched over its whole rectangle, or nothing for an empty picture.
+class Image : public QWidget {
+public:
+    explicit Image(QWidget* parent);
+    const QImage& picture() const { return m_picture; }
+    void setPicture(const QImage& picture);
+    void onDblClick(std::function<void()> handler);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QImage m_picture;
+    std::function<void()> m_dblClick;
+};
+
+// Interval in milliseconds; 0 stops it. It cannot fire faster than every 10 ms, and a tick that
+// falls due while its handler still runs is dropped, not queued.
+class Timer : public QObject {
+    Q_OBJECT
+public:
+    explicit Timer(QObject* parent, int interval = 0);
+    int interval() const { return m_interval; }
+    void setInterval(int ms);
+    void onTick(std::function<void()> handler);
+    bool isActive() const { return m_timer.isActive(); }
+    void stop() { m_timer.stop(); }
+    // Runs the handler as a tick would (tests call it instead of waiting).
+    void tick();
+
+private:
+    QTimer m_timer;
+    int m_interval = 0;
+    bool m_busy = false;
+    std::function<void()> m_tick;
+};
+
+// Loads a picture from a file: an empty path gives an empty picture; a missing or unreadable file
+// throws RuntimeError. The file is read on every call; when its bytes are those of the previous
+// load of the same path, the picture already decoded is returned, so polling stays cheap.
+QImage LoadPicture(const QString& path);

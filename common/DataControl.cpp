@@ -1,0 +1,167 @@
+#include "DataControl.h"
+
+#include "Controls.h"
+#include "Database.h"
+#include "Platform.h"
+#include "Runtime.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOption>
+#include <qdrawutil.h>
+
+DataControl::DataControl(QWidget* parent, const QString& table, bool readOnly)
+    : QWidget(parent), m_table(table), m_readOnly(readOnly) {
+    setFont(courierFont(9.75));
+}
+
+DataControl::~DataControl() {
+    for (BoundField* f : m_fields)
+        f->detachSource();
+}
+
+void DataControl::setCaption(const QString& caption) {
+    m_caption = caption;
+    update();
+}
+
+::Recordset& DataControl::Recordset() {
+    if (!m_records)
+        throw RuntimeError(QStringLiteral("Источник данных %1 не открыт.").arg(objectName()));
+    return *m_records;
+}
+
+void DataControl::bind(BoundField* field) {
+    if (!m_fields.contains(field))
+        m_fields.append(field);
+}
+
+void DataControl::unbind(BoundField* field) {
+    m_fields.removeAll(field);
+}
+
+void DataControl::open() {
+    auto db = Database::open(DatabaseName);
+    if (!db->tables().contains(m_table))
+        throw DbError(QStringLiteral("В базе данных %1 нет таблицы %2.").arg(DatabaseName, m_table));
+    const QStringList columns = db->columns(m_table);
+    QStringList fields;
+    for (BoundField* f : m_fields) {
+        if (!columns.contains(f->dataField()))
+            throw DbError(QStringLiteral("В таблице %2 базы данных %1 нет поля %3.")
+                              .arg(DatabaseName, m_table, f->dataField()));
+        if (!fields.contains(f->dataField()))
+            fields << f->dataField();
+    }
+    m_records = std::make_unique<::Recordset>(db, m_table, fields, m_readOnly);
+    connect(m_records.get(), &::Recordset::currentChanged, this, &DataControl::refill);
+    refill();
+    emit opened();
+}
+
+void DataControl::storePending() {
+    if (m_records)
+        m_records->store();
+}
+
+void DataControl::close() {
+    m_records.reset();
+}
+
+void DataControl::refill() {
+    for (BoundField* f : m_fields)
+        f->showFieldText(m_records ? m_records->value(f->dataField()) : QString());
+}
+
+void DataControl::fieldEdited(const QString& field, const QString& text) {
+    if (m_records)
+        m_records->setValue(field, text);
+}
+
+QRect DataControl::arrowRect(Arrow arrow) const {
+    const int w = std::min(height(), width() / 4);
+    switch (arrow) {
+    case First:
+        return QRect(0, 0, w, height());
+    case Previous:
+        return QRect(w, 0, w, height());
+    case Next:
+        return QRect(width() - 2 * w, 0, w, height());
+    case Last:
+        return QRect(width() - w, 0, w, height());
+    case None:
+        break;
+    }
+    return {};
+}
+
+DataControl::Arrow DataControl::arrowAt(const QPoint& pos) const {
+    for (Arrow a : {First, Previous, Next, Last})
+        if (arrowRect(a).contains(pos))
+            return a;
+    return None;
+}
+
+void DataControl::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    QStyleOption opt;
+    opt.initFrom(this);
+    p.fillRect(rect(), palette().button());
+    qDrawShadePanel(&p, rect(), palette(), false, 1);
+    for (Arrow a : {First, Previous, Next, Last}) {
+        const QRect r = arrowRect(a);
+        qDrawShadePanel(&p, r, palette(), m_pressed == a, 1);
+        QStyleOption ao = opt;
+        ao.rect = r.adjusted(r.width() / 4, r.height() / 4, -r.width() / 4, -r.height() / 4);
+        const bool left = a == First || a == Previous;
+        if (a == First || a == Last) {
+            // The outer arrows carry a bar: to the first and to the last record.
+            const int x = left ? ao.rect.left() : ao.rect.right();
+            p.fillRect(QRect(x - (left ? 0 : 1), ao.rect.top(), 2, ao.rect.height()), palette().buttonText());
+            ao.rect.adjust(left ? 2 : 0, 0, left ? 0 : -2, 0);
+        }
+        style()->drawPrimitive(left ? QStyle::PE_IndicatorArrowLeft : QStyle::PE_IndicatorArrowRight, &ao, &p,
+                               this);
+    }
+    const QRect text(arrowRect(Previous).right() + 4, 0,
+                     arrowRect(Next).left() - arrowRect(Previous).right() - 8, height());
+    p.setPen(palette().buttonText().color());
+    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, m_caption);
+}
+
+void DataControl::mousePressEvent(QMouseEvent* event) {
+    m_pressed = event->button() == Qt::LeftButton ? arrowAt(event->position().toPoint()) : None;
+    update();
+    if (m_mouseDown)
+        rt::run(m_mouseDown);
+}
+
+void DataControl::mouseReleaseEvent(QMouseEvent* event) {
+    const Arrow pressed = m_pressed;
+    m_pressed = None;
+    update();
+    if (pressed != None && arrowAt(event->position().toPoint()) == pressed)
+        rt::run([this, pressed] { move(pressed); });
+    if (m_mouseUp)
+        rt::run(m_mouseUp);
+}
+
+void DataControl::move(Arrow arrow) {
+    ::Recordset& rs = Recordset();
+    switch (arrow) {
+    case First:
+        rs.arrowFirst();
+        break;
+    case Previous:
+        rs.arrowPrevious();
+        break;
+    case Next:
+        rs.arrowNext();
+        break;
+    case Last:
+        rs.arrowLast();
+        break;
+    case None:
+        break;
+    }
+}

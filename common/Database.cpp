@@ -1,0 +1,238 @@
+#include "Database.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kDefaultBusyTimeoutMs = 5000;
+
+QString quoted(const QString& identifier) {
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+} // namespace
+
+DbError::DbError(const QString& message, int code)
+    : std::runtime_error(message.toStdString()), m_code(code) {}
+
+bool DbError::busy() const {
+    const int primary = m_code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+Database::Database(const QString& path) : m_path(path) {}
+
+Database::~Database() {
+    sqlite3_close_v2(m_db);
+}
+
+void Database::openWith(int flags) {
+    const QByteArray name = m_path.toUtf8();
+    const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
+        const QString msg =
+            m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw DbError(QStringLiteral("%1: %2").arg(m_path, msg), err);
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    setBusyTimeout(kDefaultBusyTimeoutMs);
+}
+
+std::shared_ptr<Database> Database::open(const QString& path) {
+    std::shared_ptr<Database> db(new Database(path));
+    db->openWith(SQLITE_OPEN_READWRITE);
+    return db;
+}
+
+std::shared_ptr<Database> Database::create(const QString& path) {
+    std::shared_ptr<Database> db(new Database(path));
+    db->openWith(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    return db;
+}
+
+void Database::setBusyTimeout(int ms) {
+    sqlite3_busy_timeout(m_db, ms);
+}
+
+void Database::fail(const QString& what, int rc) const {
+    const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
+    const QString msg =
+        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    throw DbError(QStringLiteral("%1: %2").arg(what, msg), err ? err : rc);
+}
+
+Database::Statement Database::prepare(const QString& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray text = sql.toUtf8();
+    const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr);
+    if (rc != SQLITE_OK)
+        fail(m_path, rc);
+    return Statement(*this, stmt);
+}
+
+Database::Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) {
+    other.m_stmt = nullptr;
+}
+
+Database::Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
+
+void Database::Statement::bind(int index, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    const int rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        m_db->fail(m_db->path(), rc);
+}
+
+void Database::Statement::bind(int index, qint64 value) {
+    const int rc = sqlite3_bind_int64(m_stmt, index, value);
+    if (rc != SQLITE_OK)
+        m_db->fail(m_db->path(), rc);
+}
+
+bool Database::Statement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    m_db->fail(m_db->path(), rc);
+}
+
+QString Database::Statement::text(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+qint64 Database::Statement::integer(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QStringList Database::tables() {
+    Statement st = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    QStringList names;
+    while (st.step())
+        names << st.text(0);
+    return names;
+}
+
+QStringList Database::columns(const QString& table) {
+    Statement st = prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
+    st.bind(1, table);
+    QStringList names;
+    while (st.step())
+        names << st.text(0);
+    return names;
+}
+
+QList<qint64> Database::rowids(const QString& table) {
+    Statement st = prepare(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(quoted(table)));
+    QList<qint64> ids;
+    while (st.step())
+        ids << st.integer(0);
+    return ids;
+}
+
+qint64 Database::count(const QString& table) {
+    Statement st = prepare(QStringLiteral("SELECT count(*) FROM %1").arg(quoted(table)));
+    st.step();
+    return st.integer(0);
+}
+
+std::optional<QStringList> Database::row(const QString& table, const QStringList& fields, qint64 rowid) {
+    QStringList cols;
+    for (const QString& f : fields)
+        cols << quoted(f);
+    const QString list = cols.isEmpty() ? QStringLiteral("rowid") : cols.join(QLatin1Char(','));
+    Statement st = prepare(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1").arg(list, quoted(table)));
+    st.bind(1, rowid);
+    if (!st.step())
+        return std::nullopt;
+    QStringList values;
+    for (int i = 0; i < fields.size(); ++i)
+        values << st.text(i);
+    return values;
+}
+
+template <class F> auto Database::writeTransaction(const QString& what, F&& body) {
+    int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(what, rc);
+    try {
+        auto result = body();
+        rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK)
+            fail(what, rc);
+        return result;
+    } catch (...) {
+        if (!sqlite3_get_autocommit(m_db))
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+qint64 Database::insert(const QString& table, const QStringList& fields, const QStringList& values) {
+    return writeTransaction(m_path, [&] {
+        QString sql;
+        if (fields.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table));
+        } else {
+            QStringList cols, marks;
+            for (int i = 0; i < fields.size(); ++i) {
+                cols << quoted(fields[i]);
+                marks << QStringLiteral("?%1").arg(i + 1);
+            }
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoted(table), cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+        }
+        Statement st = prepare(sql);
+        for (int i = 0; i < fields.size(); ++i)
+            st.bind(i + 1, values.value(i));
+        st.step();
+        return qint64(sqlite3_last_insert_rowid(m_db));
+    });
+}
+
+bool Database::update(const QString& table, qint64 rowid, const QStringList& fields,
+                      const QStringList& values) {
+    if (fields.isEmpty())
+        return true;
+    return writeTransaction(m_path, [&] {
+        QStringList sets;
+        for (int i = 0; i < fields.size(); ++i)
+            sets << QStringLiteral("%1 = ?%2").arg(quoted(fields[i])).arg(i + 1);
+        Statement st = prepare(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                   .arg(quoted(table), sets.join(QLatin1Char(',')))
+                                   .arg(fields.size() + 1));
+        for (int i = 0; i < fields.size(); ++i)
+            st.bind(i + 1, values.value(i));
+        st.bind(int(fields.size()) + 1, rowid);
+        st.step();
+        return sqlite3_changes(m_db) > 0;
+    });
+}
+
+bool Database::remove(const QString& table, qint64 rowid) {
+    return writeTransaction(m_path, [&] {
+        Statement st = prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(table)));
+        st.bind(1, rowid);
+        st.step();
+        return sqlite3_changes(m_db) > 0;
+    });
+}
+
+void Database::exec(const QString& sql) {
+    char* err = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
+        sqlite3_free(err);
+        throw DbError(QStringLiteral("%1: %2").arg(m_path, msg), rc);
+    }
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The one owner of an SQLite connection. Nothing else in the project includes sqlite3.h.
+// Every value is bound as a parameter; table and field names come from code, never from data.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A failure of the database layer: the message is meant for a person.
+class DbError : public std::runtime_error {
+public:
+    DbError(const QString& message, int code = 0);
+    int code() const { return m_code; }
+    QString message() const { return QString::fromUtf8(what()); }
+    bool busy() const;
+
+private:
+    int m_code;
+};
+
+class Database {
+public:
+    // Opens an existing file for reading and writing; never creates one.
+    static std::shared_ptr<Database> open(const QString& path);
+    // Creates a new file (the preparation tool only).
+    static std::shared_ptr<Database> create(const QString& path);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return m_path; }
+    void setBusyTimeout(int ms);
+
+    QStringList tables();
+    QStringList columns(const QString& table);
+    QList<qint64> rowids(const QString& table);
+    qint64 count(const QString& table);
+    // The fields of one record as text (NULL as empty); nothing when the record is gone.
+    std::optional<QStringList> row(const QString& table, const QStringList& fields, qint64 rowid);
+
+    // Each write is one short transaction started with BEGIN IMMEDIATE.
+    qint64 insert(const QString& table, const QStringList& fields, const QStringList& values);
+    // Returns false when the record no longer exists (nothing is written then).
+    bool update(const QString& table, qint64 rowid, const QStringList& fields, const QStringList& values);
+    bool remove(const QString& table, qint64 rowid);
+
+    // Runs a script of statements that take no parameters (schema set-up).
+    void exec(const QString& sql);
+
+    class Statement;
+
+private:
+    explicit Database(const QString& path);
+    void openWith(int flags);
+    [[noreturn]] void fail(const QString& what, int rc) const;
+    Statement prepare(const QString& sql);
+    template <class F> auto writeTransaction(const QString& what, F&& body);
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+};
+
+// An RAII prepared statement; finalized when it goes out of scope.
+class Database::Statement {
+public:
+    Statement(const Database& db, sqlite3_stmt* stmt) : m_db(&db), m_stmt(stmt) {}
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&&) = delete;
+    ~Statement();
+    void bind(int index, const QString& text);
+    void bind(int index, qint64 value);
+    bool step(); // true while a row is ready
+    QString text(int column) const;
+    qint64 integer(int column) const;
+
+private:
+    const Database* m_db;
+    sqlite3_stmt* m_stmt;
+};

@@ -1,0 +1,62 @@
+#include "Form.h"
+
+#include "Runtime.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+int twips(int t) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInch() : 96.0;
+    return qRound(t * dpi / 1440.0);
+}
+
+void place(QWidget* control, int left, int top, int width, int height) {
+    control->setGeometry(twips(left), twips(top), twips(width), twips(height));
+}
+
+Form::Form(const QString& name) : QWidget(nullptr), m_name(name) {
+    setObjectName(name);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setCloseBox(true);
+}
+
+Form::~Form() = default;
+
+void Form::setIconPicture(const QIcon& icon) {
+    setWindowIcon(icon);
+}
+
+void Form::setClientSize(int widthTwips, int heightTwips) {
+    setFixedSize(twips(widthTwips), twips(heightTwips));
+}
+
+void Form::setFixedPosition(int leftTwips, int topTwips) {
+    m_fixedPosition = true;
+    m_position = QPoint(twips(leftTwips), twips(topTwips));
+}
+
+void Form::setCloseBox(bool closeBox) {
+    m_closeBox = closeBox;
+    Qt::WindowFlags flags =
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint;
+    if (closeBox)
+        flags |= Qt::WindowCloseButtonHint;
+    setWindowFlags(flags);
+}
+
+void Form::setMousePointer(int pointer) {
+    m_mousePointer = pointer;
+    if (pointer == 11)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    // The runtime hides windows itself; a close that reaches us comes from the title bar.
+    event->ignore();
+    if (m_closeBox && m_loaded)
+        rt::run([this] { rt::Unload(*this); });
+}

@@ -1,0 +1,83 @@
+#include "PasswordGate.h"
+
+#include "Runtime.h"
+#include "Schema.h"
+
+PasswordGate::PasswordGate(GateSettings settings) : Form(settings.name), m_settings(std::move(settings)) {
+    setCaption(m_settings.caption);
+    if (!m_settings.icon.isNull())
+        setIconPicture(m_settings.icon);
+    setClientSize(m_settings.clientWidth, m_settings.clientHeight);
+
+    cmdOk = named(new CommandButton(this, QStringLiteral("Принять")), "cmdOk");
+    place(cmdOk, 2880, 960, 1215, 495);
+    cmdExit = named(new CommandButton(this, QStringLiteral("Отмена")), "cmdExit");
+    place(cmdExit, 360, 960, 1215, 495);
+    txtPassword = named(new TextBox(this), "txtPassword");
+    place(txtPassword, 360, 240, 3735, 495);
+    txtPassword->setMaxLength(8);
+    txtPassword->setAlignment(Qt::AlignCenter);
+
+    Data1 = named(new DataControl(this, QStringLiteral("Passwords")), "Data1");
+    Data1->hide();
+    Data2 = named(new DataControl(this, QStringLiteral("Access")), "Data2");
+    Data2->hide();
+    lblpass = new Label(this);
+    lblpass->setObjectName(m_settings.passwordLabel);
+    lblpass->setDataSource(Data1, m_settings.passwordField);
+    lblpass->hide();
+    lblAccess = named(new Label(this), "lblAccess");
+    lblAccess->setDataSource(Data2, m_settings.codeField);
+    lblAccess->hide();
+
+    if (m_settings.okFirst) {
+        setTabOrder(cmdOk, cmdExit);
+        setTabOrder(cmdExit, txtPassword);
+        setInitialFocus(cmdOk);
+    } else {
+        setTabOrder(txtPassword, cmdExit);
+        setTabOrder(cmdExit, cmdOk);
+        setInitialFocus(txtPassword);
+    }
+
+    cmdOk->onClick([this] { cmdOk_Click(); });
+    cmdExit->onClick([this] { cmdExit_Click(); });
+}
+
+void PasswordGate::Form_Load() {
+    Data1->DatabaseName = DatabasePath();
+    Data2->DatabaseName = DatabasePath();
+}
+
+void PasswordGate::Form_Activate() {
+    if (lblAccess->text() == AccessLevel::Denied) {
+        rt::MsgBox(QStringLiteral("Доступ запрещен"));
+        cmdOk->setEnabled(false);
+        txtPassword->setVisible(false);
+    }
+    if (lblAccess->text() == AccessLevel::Free)
+        showSuccessor();
+}
+
+void PasswordGate::cmdOk_Click() {
+    if (lblpass->text() == txtPassword->text())
+        showSuccessor();
+    else
+        rt::MsgBox(QStringLiteral("Облом"));
+}
+
+void PasswordGate::cmdExit_Click() {
+    if (m_settings.cancelEnds)
+        rt::End();
+    else
+        rt::Unload(*this);
+}
+
+void PasswordGate::showSuccessor() {
+    // The successor may unload this gate: nothing of the gate is touched after the show.
+    Form& next = m_settings.successor();
+    if (m_settings.successorModal)
+        rt::ShowModal(next);
+    else
+        rt::Show(next);
+}

@@ -1,0 +1,204 @@
+#include "Recordset.h"
+
+#include "Database.h"
+#include "Platform.h"
+
+namespace {
+[[noreturn]] void noCurrentRecord() {
+    throw RuntimeError(QStringLiteral("Нет текущей записи."));
+}
+} // namespace
+
+Recordset::Recordset(std::shared_ptr<Database> db, const QString& table, const QStringList& fields,
+                     bool readOnly)
+    : m_db(std::move(db)), m_table(table), m_fields(fields), m_readOnly(readOnly) {
+    m_ids = m_db->rowids(m_table);
+    m_values = QStringList(QList<QString>(m_fields.size()));
+    if (!m_ids.isEmpty())
+        moveTo(0);
+}
+
+Recordset::~Recordset() = default;
+
+bool Recordset::hasCurrent() const {
+    return m_current;
+}
+
+QString Recordset::value(const QString& field) const {
+    const qsizetype i = m_fields.indexOf(field);
+    return i < 0 ? QString() : m_values[i];
+}
+
+void Recordset::setValue(const QString& field, const QString& text) {
+    const qsizetype i = m_fields.indexOf(field);
+    if (i < 0 || !m_current || m_values[i] == text)
+        return;
+    m_values[i] = text;
+    m_changed.insert(int(i));
+}
+
+void Recordset::store() {
+    if (m_changed.isEmpty())
+        return;
+    if (m_readOnly || m_gone) {
+        // A read-only source never writes, and a record deleted by the other program is not revived.
+        m_changed.clear();
+        return;
+    }
+    QStringList fields, values;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_changed.contains(i)) {
+            fields << m_fields[i];
+            values << m_values[i];
+        }
+    }
+    if (m_new) {
+        const qint64 id = m_db->insert(m_table, fields, values);
+        m_ids.append(id);
+        m_pos = int(m_ids.size()) - 1;
+        m_new = false;
+    } else {
+        m_db->update(m_table, m_ids[m_pos], fields, values);
+    }
+    m_changed.clear();
+}
+
+void Recordset::discardChanges() {
+    m_changed.clear();
+}
+
+void Recordset::leave() {
+    store();
+    if (m_new) {
+        // A new record left without a change is not stored and leaves no trace.
+        m_new = false;
+        m_current = false;
+        m_pos = int(m_ids.size());
+    }
+}
+
+void Recordset::clearCurrent(int pos) {
+    m_current = false;
+    m_new = false;
+    m_gone = false;
+    m_pos = pos;
+    m_changed.clear();
+    for (QString& v : m_values)
+        v.clear();
+    emit currentChanged();
+}
+
+void Recordset::readCurrent() {
+    m_current = true;
+    m_new = false;
+    m_changed.clear();
+    const auto row = m_db->row(m_table, m_fields, m_ids[m_pos]);
+    m_gone = !row.has_value();
+    for (int i = 0; i < m_fields.size(); ++i)
+        m_values[i] = row ? row->value(i) : QString();
+    emit currentChanged();
+}
+
+void Recordset::moveTo(int index) {
+    m_pos = index;
+    readCurrent();
+}
+
+void Recordset::AddNew() {
+    if (m_readOnly)
+        throw RuntimeError(QStringLiteral("Таблица %1 открыта только для чтения.").arg(m_table));
+    leave();
+    m_current = true;
+    m_new = true;
+    m_gone = false;
+    m_pos = int(m_ids.size());
+    m_changed.clear();
+    for (QString& v : m_values)
+        v.clear();
+    emit currentChanged();
+}
+
+void Recordset::Delete() {
+    if (!m_current)
+        noCurrentRecord();
+    if (m_readOnly)
+        throw RuntimeError(QStringLiteral("Таблица %1 открыта только для чтения.").arg(m_table));
+    if (m_new) {
+        clearCurrent(int(m_ids.size()));
+        return;
+    }
+    m_db->remove(m_table, m_ids[m_pos]);
+    m_ids.removeAt(m_pos);
+    clearCurrent(m_pos);
+}
+
+void Recordset::MoveFirst() {
+    leave();
+    if (m_ids.isEmpty()) {
+        clearCurrent(-1);
+        noCurrentRecord();
+    }
+    moveTo(0);
+}
+
+void Recordset::MoveNext() {
+    if (!m_current)
+        noCurrentRecord();
+    leave();
+    const int next = m_pos + 1;
+    if (next >= m_ids.size())
+        clearCurrent(int(m_ids.size()));
+    else
+        moveTo(next);
+}
+
+void Recordset::arrowFirst() {
+    leave();
+    if (!m_ids.isEmpty())
+        moveTo(0);
+}
+
+void Recordset::arrowLast() {
+    leave();
+    if (!m_ids.isEmpty())
+        moveTo(int(m_ids.size()) - 1);
+}
+
+void Recordset::arrowNext() {
+    const bool wasCurrent = m_current && !m_new;
+    const int from = m_pos;
+    leave();
+    if (m_ids.isEmpty())
+        return;
+    if (!wasCurrent) {
+        // After a delete the next record sits in the deleted one's place; past the end, the last.
+        moveTo(qBound(0, from, int(m_ids.size()) - 1));
+        return;
+    }
+    if (from + 1 < m_ids.size())
+        moveTo(from + 1);
+    else
+        readCurrent(); // stays on the last record
+}
+
+void Recordset::arrowPrevious() {
+    const bool wasCurrent = m_current && !m_new;
+    const int from = m_pos;
+    leave();
+    if (m_ids.isEmpty())
+        return;
+    if (!wasCurrent) {
+        moveTo(qBound(0, from - 1, int(m_ids.size()) - 1));
+        return;
+    }
+    if (from > 0)
+        moveTo(from - 1);
+    else
+        readCurrent(); // stays on the first record
+}
+
+std::optional<QStringList> Recordset::readAt(int index, const QStringList& fields) const {
+    if (index < 0 || index >= m_ids.size())
+        return std::nullopt;
+    return m_db->row(m_table, fields, m_ids[index]);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The forms runtime: loading and unloading windows, modal and modeless shows, our own Activate
+// event, End, the program's title, and the one place where handlers run and their failures land.
+
+#include <QString>
+#include <functional>
+
+class Form;
+
+namespace rt {
+
+// Message boxes
+enum { vbOKOnly = 0, vbYesNo = 4 };
+enum { vbOK = 1, vbYes = 6, vbNo = 7 };
+
+void setProgramTitle(const QString& title);
+QString programTitle();
+
+// Windows
+Form& formNamed(const QString& name, const std::function<Form*()>& factory); // loads when not loaded
+Form* loadedForm(const QString& name);                                       // nullptr when not loaded
+template <class F> F& form() {
+    return static_cast<F&>(formNamed(F::Name, [] { return new F; }));
+}
+template <class F> F* loaded() {
+    return static_cast<F*>(loadedForm(F::Name));
+}
+void Show(Form& form);
+void ShowModal(Form& form); // returns when the window is unloaded
+void Unload(Form& form);    // a window that is not loaded: nothing
+void UnloadNamed(const QString& name);
+template <class F> void unload() {
+    UnloadNamed(F::Name);
+}
+void End(); // no further handler runs, nothing is stored
+
+// Runs an event handler. A failure it does not handle itself is shown in a message box with the
+// program's title; the program goes on.
+void run(const std::function<void()>& handler);
+// For handlers that abandon the rest of their steps silently on any failure.
+void silently(const std::function<void()>& steps);
+
+int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = QString());
+
+// State for tests and for main().
+bool ended();
+bool programFinished();                          // End, or the last window unloaded
+void setQuitHandler(std::function<void()> quit); // default: QCoreApplication::exit(0)
+void resetForTests();                            // discards every window without storing
+QString lastActivated();                         // name of the window last activated
+int activationCount();                           // Form_Activate calls so far
+
+} // namespace rt

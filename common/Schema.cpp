@@ -1,0 +1,76 @@
+#include "Schema.h"
+
+#include "Database.h"
+#include "Platform.h"
+
+#include <QFileInfo>
+
+QString DatabasePath() {
+    // Plain concatenation; a root folder gives "//DataProg.mdb", which still names the file there.
+    return ProgramFolder() + QStringLiteral("/DataProg.mdb");
+}
+
+namespace Tables {
+const TableDef& Programs() {
+    static const TableDef t{"Programs", {"Name", "Company", "Type", "Directory", "IconDir"}};
+    return t;
+}
+const TableDef& Types() {
+    static const TableDef t{"Types", {"NameType", "IconType"}};
+    return t;
+}
+const TableDef& Fixing() {
+    static const TableDef t{"Fixing", {"Name", "FixDate", "FixTime"}};
+    return t;
+}
+const TableDef& Passwords() {
+    static const TableDef t{"Passwords", {"Progr", "Settings", "Look"}};
+    return t;
+}
+const TableDef& Access() {
+    static const TableDef t{"Access", {"MainProg", "Settings", "Password"}};
+    return t;
+}
+QList<const TableDef*> all() {
+    return {&Programs(), &Types(), &Fixing(), &Passwords(), &Access()};
+}
+} // namespace Tables
+
+QString checkDatabase(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("Файл базы данных %1 не найден.").arg(path);
+    try {
+        auto db = Database::open(path);
+        const QStringList tables = db->tables();
+        for (const TableDef* t : Tables::all()) {
+            const QString name = QString::fromLatin1(t->name);
+            if (!tables.contains(name))
+                return QStringLiteral("В базе данных %1 нет таблицы %2.").arg(path, name);
+            const QStringList cols = db->columns(name);
+            for (const QString& f : t->fields)
+                if (!cols.contains(f))
+                    return QStringLiteral("В таблице %2 базы данных %1 нет поля %3.").arg(path, name, f);
+        }
+        for (const TableDef* t : {&Tables::Access(), &Tables::Passwords()}) {
+            if (db->count(QString::fromLatin1(t->name)) == 0)
+                return QStringLiteral("В таблице %2 базы данных %1 нет записи.")
+                    .arg(path, QString::fromLatin1(t->name));
+        }
+    } catch (const DbError& e) {
+        return QStringLiteral("Файл %1 не открывается как база данных (%2).").arg(path, e.message());
+    }
+    return {};
+}
+
+void createSchema(Database& db) {
+    QString sql = QStringLiteral("PRAGMA journal_mode=WAL;\nBEGIN;\n");
+    for (const TableDef* t : Tables::all()) {
+        QStringList cols;
+        for (const QString& f : t->fields)
+            cols << QStringLiteral("\"%1\" TEXT").arg(f);
+        sql += QStringLiteral("CREATE TABLE \"%1\" (%2);\n")
+                   .arg(QString::fromLatin1(t->name), cols.join(QStringLiteral(", ")));
+    }
+    sql += QStringLiteral("COMMIT;\n");
+    db.exec(sql);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Where the shared database lives, its five tables and the texts the programs put into them.
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class Database;
+
+QString DatabasePath();
+
+struct TableDef {
+    const char* name;
+    QStringList fields; // in the table's own field order
+};
+
+namespace Tables {
+const TableDef& Programs();
+const TableDef& Types();
+const TableDef& Fixing();
+const TableDef& Passwords();
+const TableDef& Access();
+QList<const TableDef*> all();
+} // namespace Tables
+
+namespace AccessLevel {
+inline const QString Denied = QStringLiteral("0");
+inline const QString WithPassword = QStringLiteral("1");
+inline const QString Free = QStringLiteral("2");
+} // namespace AccessLevel
+
+// Settings writes these into an empty icon or picture field; they never follow the program folder.
+inline const QString ErrorIconPath = QStringLiteral("D:\\Orvanto 3\\Icon\\Error.ico");
+inline const QString ErrorPicturePath = QStringLiteral("D:\\Orvanto 3\\categories\\Error.bmp");
+
+struct LaunchRecord {
+    QString name;
+    QString fixDate; // MM-dd-yyyy
+    QString fixTime; // HH:mm:ss
+};
+
+// Checks that the file at `path` is a database with the five tables, their fields and the single
+// records of Access and Passwords. Returns what is wrong for a person to read, or an empty text.
+// Never creates or writes anything.
+QString checkDatabase(const QString& path);
+
+// Creates the five tables in a new database (the preparation tool and tests).
+void createSchema(Database& db);

@@ -1,0 +1,6 @@
+#pragma once
+// Orvanto's startup gate in front of the category menu.
+
+class PasswordGate;
+
+PasswordGate& frmPassMain();

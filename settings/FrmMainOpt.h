@@ -1,0 +1,18 @@
+#pragma once
+// Settings' operation menu: opens the three tools and keeps the access editor's gate from being
+// left denied.
+
+#include "Controls.h"
+#include "DataControl.h"
+#include "Form.h"
+
+class FrmMainOpt : public Form {
+public:
+    static inline const QString Name = QStringLiteral("FrmMainOpt");
+    FrmMainOpt();
+
+    void Form_Activate() override;
+    void cmdEnd_Click();
+
+    CommandButton* cmdEnd;
+};

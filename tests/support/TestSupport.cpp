@@ -1,0 +1,118 @@
+#include "TestSupport.h"
+
+#include "MessageBoxes.h"
+#include "Platform.h"
+#include "Runtime.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
+
+TestFolder::TestFolder(PrepareOptions options) {
+    options.path = dbPath();
+    prepareDatabase(options);
+    setProgramFolderForTests(path());
+}
+
+TestFolder::~TestFolder() {
+    m_db.reset();
+    setProgramFolderForTests(QString());
+}
+
+QString TestFolder::dbPath() const {
+    return m_dir.path() + QStringLiteral("/DataProg.mdb");
+}
+
+Database& TestFolder::db() {
+    if (!m_db)
+        m_db = Database::open(dbPath());
+    return *m_db;
+}
+
+void TestFolder::fill(const QString& table, const QList<QStringList>& rows) {
+    Database& d = db();
+    for (qint64 id : d.rowids(table))
+        d.remove(table, id);
+    const QStringList fields = d.columns(table);
+    for (const QStringList& r : rows)
+        d.insert(table, fields.mid(0, r.size()), r);
+}
+
+QList<QStringList> TestFolder::rows(const QString& table) {
+    Database& d = db();
+    const QStringList fields = d.columns(table);
+    QList<QStringList> out;
+    for (qint64 id : d.rowids(table))
+        out << d.row(table, fields, id).value_or(QStringList());
+    return out;
+}
+
+void TestFolder::setAccess(const QString& mainProg, const QString& settings, const QString& password) {
+    fill(QStringLiteral("Access"), {{mainProg, settings, password}});
+}
+
+void TestFolder::setPasswords(const QString& progr, const QString& settings, const QString& look) {
+    fill(QStringLiteral("Passwords"), {{progr, settings, look}});
+}
+
+QString TestFolder::markerScript(const QString& name, const QString& marker) {
+    const QString file = path() + QLatin1Char('/') + name;
+    QFile f(file);
+    f.open(QIODevice::WriteOnly);
+    f.write(QStringLiteral("#!/bin/sh\necho started >> '%1'\n").arg(marker).toUtf8());
+    f.close();
+    f.setPermissions(f.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+    return file;
+}
+
+void resetRuntime() {
+    rt::resetForTests();
+    rt::setQuitHandler([] {});
+    MessageBoxes::reset();
+    MessageBoxes::setScripted(true);
+}
+
+QStringList prompts() {
+    QStringList out;
+    for (const auto& a : MessageBoxes::asked())
+        out << a.prompt;
+    return out;
+}
+
+void click(QAbstractButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+void later(std::function<void()> step) {
+    QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
+}
+
+bool waitUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        spin(5);
+    }
+    return true;
+}
+
+void spin(int ms) {
+    // A real event loop: processEvents() called from inside a posted call does not deliver the
+    // calls posted after it, an event loop does.
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void settle() {
+    spin(0);
+    spin(0);
+}

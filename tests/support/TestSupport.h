@@ -1,0 +1,62 @@
+#pragma once
+// What the window and data tests share: a fresh program folder with its own database, a clean
+// runtime with scripted message boxes, and small helpers to find and drive real widgets.
+
+#include "Database.h"
+#include "PrepareDatabase.h"
+
+#include <QAbstractButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// A temporary program folder holding DataProg.mdb, made by the preparation tool's own code.
+// While it lives, the programs' folder is this one.
+class TestFolder {
+public:
+    explicit TestFolder(PrepareOptions options = {});
+    ~TestFolder();
+    QString path() const { return m_dir.path(); }
+    QString dbPath() const;
+    // A connection of the test's own, for seeding and checking.
+    Database& db();
+    // Replaces every record of a table.
+    void fill(const QString& table, const QList<QStringList>& rows);
+    QList<QStringList> rows(const QString& table);
+    void setAccess(const QString& mainProg, const QString& settings, const QString& password);
+    void setPasswords(const QString& progr, const QString& settings, const QString& look);
+    // A script that leaves `marker` when it runs; returns its path.
+    QString markerScript(const QString& name, const QString& marker);
+
+private:
+    QTemporaryDir m_dir;
+    std::shared_ptr<Database> m_db;
+};
+
+// Resets the runtime and the message boxes and scripts them; call in init() and cleanup().
+void resetRuntime();
+
+// The message prompts asked so far.
+QStringList prompts();
+
+template <class W> W* child(QWidget* parent, const char* name) {
+    W* w = parent->findChild<W*>(QString::fromLatin1(name));
+    if (!w)
+        qWarning("no control %s", name);
+    return w;
+}
+
+void click(QAbstractButton* button);
+// Types text as key presses, Cyrillic included.
+void typeText(QWidget* widget, const QString& text);
+// Runs `step` from the event loop, e.g. inside a modal window that a click is about to open.
+void later(std::function<void()> step);
+// Processes events until `done` holds or the time runs out.
+bool waitUntil(const std::function<bool()>& done, int ms = 5000);
+// Runs the event loop for a while.
+void spin(int ms);
+// Lets the runtime deliver what is queued (activations, unloads).
+void settle();

@@ -1,0 +1,233 @@
+// The password gate in its three set-ups, against stand-in successor windows.
+
+#include "Controls.h"
+#include "Form.h"
+#include "MessageBoxes.h"
+#include "PasswordGate.h"
+#include "Runtime.h"
+#include "TestSupport.h"
+
+#include <QtTest>
+
+namespace {
+
+// A successor that records its activations and, like the real menus, unloads the gate.
+class StandIn : public Form {
+public:
+    static inline const QString Name = QStringLiteral("StandIn");
+    static inline int activations = 0;
+    static inline QString gateToClose;
+    StandIn() : Form(Name) { back = named(new CommandButton(this, QStringLiteral("Назад")), "back"); }
+    void Form_Activate() override {
+        ++activations;
+        if (!gateToClose.isEmpty())
+            rt::UnloadNamed(gateToClose);
+    }
+    CommandButton* back;
+};
+
+enum class Instance { Main, Settings, Pass };
+
+PasswordGate& gate(Instance which) {
+    const QString name = which == Instance::Main       ? QStringLiteral("frmPassMain")
+                         : which == Instance::Settings ? QStringLiteral("frmMainSettings")
+                                                       : QStringLiteral("frmPass");
+    return static_cast<PasswordGate&>(rt::formNamed(name, [which, name] {
+        GateSettings s;
+        s.name = name;
+        s.caption = which == Instance::Settings ? QStringLiteral("Настройки") : QStringLiteral("Пароль");
+        s.clientWidth = which == Instance::Main ? 4560 : 4500;
+        s.clientHeight = which == Instance::Main ? 1665 : 1620;
+        s.codeField = which == Instance::Main       ? QStringLiteral("MainProg")
+                      : which == Instance::Settings ? QStringLiteral("Settings")
+                                                    : QStringLiteral("Password");
+        s.passwordField = which == Instance::Main       ? QStringLiteral("Progr")
+                          : which == Instance::Settings ? QStringLiteral("Settings")
+                                                        : QStringLiteral("Look");
+        s.passwordLabel = which == Instance::Settings ? QStringLiteral("lblPass") : QStringLiteral("lblpass");
+        s.successor = []() -> Form& { return rt::form<StandIn>(); };
+        s.successorModal = which == Instance::Pass;
+        s.cancelEnds = which == Instance::Settings;
+        s.okFirst = which == Instance::Pass;
+        return new PasswordGate(s);
+    }));
+}
+
+} // namespace
+
+class TestPasswordGate : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        resetRuntime();
+        StandIn::activations = 0;
+        StandIn::gateToClose.clear();
+    }
+    void cleanup() { resetRuntime(); }
+
+    void codesAskForThePasswordUnlessExactlyZeroOrTwo_data() {
+        QTest::addColumn<QString>("code");
+        for (const char* c : {"1", "", "00", "2 ", " 2", "02", "0 ", "x"})
+            QTest::newRow(c) << QString::fromLatin1(c);
+    }
+    void codesAskForThePasswordUnlessExactlyZeroOrTwo() {
+        QFETCH(QString, code);
+        TestFolder folder;
+        folder.setAccess(code, code, code);
+        PasswordGate& g = gate(Instance::Main);
+        rt::Show(g);
+        settle();
+        QVERIFY(g.isLoaded());
+        QVERIFY(!rt::loaded<StandIn>());
+        QVERIFY(prompts().isEmpty());
+        QVERIFY(g.cmdOk->isEnabled());
+        QVERIFY(g.txtPassword->isVisibleTo(&g));
+    }
+
+    void codeZeroRefusesOnEveryActivation() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1"));
+        PasswordGate& g = gate(Instance::Main);
+        rt::Show(g);
+        settle();
+        QCOMPARE(prompts(), QStringList{QStringLiteral("Доступ запрещен")});
+        QCOMPARE(MessageBoxes::asked().first().title, rt::programTitle());
+        QVERIFY(!g.cmdOk->isEnabled());
+        QVERIFY(!g.txtPassword->isVisibleTo(&g));
+        // Another window shown over it and closed again: the refusal comes again.
+        rt::run([] { rt::Show(rt::form<StandIn>()); });
+        settle();
+        rt::run([] { rt::unload<StandIn>(); });
+        settle();
+        QCOMPARE(prompts().size(), 2);
+        click(g.cmdExit);
+        settle();
+        QVERIFY(!g.isLoaded());
+        QVERIFY(rt::programFinished());
+    }
+
+    void codeTwoOpensTheSuccessorAtOnceAndItClosesTheGate() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2"));
+        StandIn::gateToClose = QStringLiteral("frmPassMain");
+        rt::Show(gate(Instance::Main));
+        settle();
+        QVERIFY(rt::loaded<StandIn>());
+        QVERIFY(!rt::loadedForm(QStringLiteral("frmPassMain")));
+        QCOMPARE(StandIn::activations, 1);
+        QVERIFY(!rt::programFinished());
+        QVERIFY(prompts().isEmpty());
+    }
+
+    void passwordComparedExactly_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("admitted");
+        QTest::newRow("same") << "Secret1"
+                              << "Secret1" << true;
+        QTest::newRow("case") << "Secret1"
+                              << "secret1" << false;
+        QTest::newRow("trailing blank") << "Secret1"
+                                        << "Secret1 " << false;
+        QTest::newRow("leading blank") << "Secret1"
+                                       << " Secret1" << false;
+        QTest::newRow("empty stored, empty typed") << ""
+                                                   << "" << true;
+        QTest::newRow("empty stored, typed") << ""
+                                             << "a" << false;
+        QTest::newRow("nine characters never fit") << "123456789"
+                                                   << "123456789" << false;
+        QTest::newRow("cyrillic") << "пароль"
+                                  << "пароль" << true;
+    }
+    void passwordComparedExactly() {
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, admitted);
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+        folder.setPasswords(stored, stored, stored);
+        PasswordGate& g = gate(Instance::Main);
+        rt::Show(g);
+        settle();
+        typeText(g.txtPassword, typed);
+        click(g.cmdOk);
+        settle();
+        QCOMPARE(bool(rt::loaded<StandIn>()), admitted);
+        if (!admitted) {
+            QCOMPARE(prompts(), QStringList{QStringLiteral("Облом")});
+            QCOMPARE(g.txtPassword->text(), typed.left(8));
+            // No limit on retries.
+            click(g.cmdOk);
+            click(g.cmdOk);
+            QCOMPARE(prompts().size(), 3);
+            QVERIFY(g.isLoaded());
+        }
+    }
+
+    void eachInstanceHasItsFieldsFocusAndCancel() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+        folder.setPasswords(QStringLiteral("main"), QStringLiteral("set"), QStringLiteral("look"));
+
+        PasswordGate& m = gate(Instance::Main);
+        QCOMPARE(m.lblpass->text(), QStringLiteral("main"));
+        QCOMPARE(m.initialFocus(), m.txtPassword);
+        QCOMPARE(m.windowTitle(), QStringLiteral("Пароль"));
+        QCOMPARE(m.width(), twips(4560));
+        QCOMPARE(m.txtPassword->maxLength(), 8);
+        QCOMPARE(m.txtPassword->echoMode(), QLineEdit::Normal);
+        QCOMPARE(m.txtPassword->nextInFocusChain(), m.cmdExit);
+        rt::run([&] { rt::Show(m); });
+        click(m.cmdExit);
+        settle();
+        QVERIFY(!m.isLoaded());
+        QVERIFY(rt::programFinished());
+        QVERIFY(!rt::ended());
+        resetRuntime();
+
+        PasswordGate& s = gate(Instance::Settings);
+        QCOMPARE(s.findChild<Label*>(QStringLiteral("lblPass")), s.lblpass);
+        QCOMPARE(s.lblpass->text(), QStringLiteral("set"));
+        QCOMPARE(s.windowTitle(), QStringLiteral("Настройки"));
+        rt::run([&] { rt::Show(s); });
+        click(s.cmdExit);
+        QVERIFY(rt::ended());
+        resetRuntime();
+
+        PasswordGate& p = gate(Instance::Pass);
+        QCOMPARE(p.lblpass->text(), QStringLiteral("look"));
+        QCOMPARE(p.initialFocus(), p.cmdOk);
+        QCOMPARE(p.cmdOk->nextInFocusChain(), p.cmdExit);
+        QCOMPARE(p.cmdExit->nextInFocusChain(), p.txtPassword);
+    }
+
+    void modalInstanceWaitsForItsSuccessor() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+        folder.setPasswords(QString(), QString(), QString());
+        PasswordGate& p = gate(Instance::Pass);
+        rt::Show(p);
+        settle();
+        bool returned = false;
+        later([&] {
+            QVERIFY(waitUntil([] { return StandIn::activations == 1; }));
+            QVERIFY(rt::loaded<StandIn>());
+            QVERIFY(!returned);
+            // Like the access editor's "Назад": the editor, then the gate, in one handler.
+            rt::run([] {
+                rt::unload<StandIn>();
+                rt::UnloadNamed(QStringLiteral("frmPass"));
+            });
+        });
+        click(p.cmdOk);
+        returned = true;
+        settle();
+        QVERIFY(!rt::loaded<StandIn>());
+        QVERIFY(!rt::loadedForm(QStringLiteral("frmPass")));
+        QCOMPARE(StandIn::activations, 1);
+    }
+};
+
+QTEST_MAIN(TestPasswordGate)
+#include "test_password_gate.moc"
