@@ -84,6 +84,14 @@ void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+QWidget* nextTabStop(QWidget* widget) {
+    QWidget* w = widget->nextInFocusChain();
+    while (w != widget &&
+           !((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(widget->window()) && w->isEnabled()))
+        w = w->nextInFocusChain();
+    return w;
+}
+
 void typeText(QWidget* widget, const QString& text) {
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);

@@ -50,6 +50,8 @@ template <class W> W* child(QWidget* parent, const char* name) {
 }
 
 void click(QAbstractButton* button);
+// The next control that Tab moves the focus to.
+QWidget* nextTabStop(QWidget* widget);
 // Types text as key presses, Cyrillic included.
 void typeText(QWidget* widget, const QString& text);
 // Runs `step` from the event loop, e.g. inside a modal window that a click is about to open.

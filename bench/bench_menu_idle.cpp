@@ -1,0 +1,71 @@
+// CPU used by the category menu idling for 10 s with a 400 x 400 picture, and how soon a picture
+// changed on disk shows. Usage: bench_menu_idle [seconds]
+
+#include "Controls.h"
+#include "Database.h"
+#include "FrmMain.h"
+#include "Platform.h"
+#include "PrepareDatabase.h"
+#include "Runtime.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <sys/resource.h>
+
+namespace {
+double cpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+void spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+void savePicture(const QString& path, QColor colour) {
+    QImage img(400, 400, QImage::Format_RGB888);
+    img.fill(colour);
+    img.save(path, "BMP");
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
+    QTemporaryDir dir;
+    PrepareOptions o;
+    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
+    prepareDatabase(o);
+    const QString pic = dir.path() + QStringLiteral("/cat.bmp");
+    savePicture(pic, Qt::red);
+    Database::open(o.path)->insert(QStringLiteral("Types"),
+                                   {QStringLiteral("NameType"), QStringLiteral("IconType")},
+                                   {QStringLiteral("Офис"), pic});
+    setProgramFolderForTests(dir.path());
+    rt::setQuitHandler([] {});
+
+    FrmMain& menu = rt::form<FrmMain>();
+    rt::Show(menu);
+    spin(500);
+    const double before = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    spin(seconds * 1000);
+    const double cpu = cpuSeconds() - before;
+    const double share = 100.0 * cpu / (wall.elapsed() / 1000.0);
+
+    savePicture(pic, Qt::blue);
+    QElapsedTimer seen;
+    seen.start();
+    while (QColor(menu.ImgPicture->picture().pixel(200, 200)) != QColor(Qt::blue) && seen.elapsed() < 2000)
+        spin(1);
+    QTextStream(stdout) << "menu idle " << seconds << " s: CPU " << cpu << " s = " << share
+                        << " % of one core; changed picture shown after " << seen.elapsed() << " ms\n";
+    rt::resetForTests();
+    return 0;
+}

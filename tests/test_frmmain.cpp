@@ -1,0 +1,205 @@
+// The category menu and the exit question.
+
+#include "BuiltinPictures.h"
+#include "FrmExit.h"
+#include "FrmMain.h"
+#include "FrmStart.h"
+#include "MessageBoxes.h"
+#include "PasswordGate.h"
+#include "Runtime.h"
+#include "TestSupport.h"
+#include "frmPassMain.h"
+
+#include <QtTest>
+
+namespace {
+QString picture(const QString& dir, const QString& name, QColor colour, QSize size = {400, 400}) {
+    QImage img(size, QImage::Format_RGB888);
+    img.fill(colour);
+    const QString path = dir + QLatin1Char('/') + name;
+    img.save(path, "BMP");
+    return path;
+}
+QColor shown(Image* img) {
+    return QColor(img->picture().pixel(img->picture().width() / 2, img->picture().height() / 2));
+}
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetRuntime(); }
+    void cleanup() { resetRuntime(); }
+
+    void designValues() {
+        TestFolder folder;
+        FrmMain& m = rt::form<FrmMain>();
+        QCOMPARE(m.windowTitle(), QStringLiteral("Запуск программ"));
+        QCOMPARE(m.size(), QSize(twips(7695), twips(5385)));
+        QCOMPARE(m.DatCategories->caption(), QStringLiteral("          Переход по категориям"));
+        QCOMPARE(m.DatCategories->caption().size(), 31);
+        QCOMPARE(m.tmrPic->interval(), 1);
+        QVERIFY(m.tmrPic->isActive());
+        QCOMPARE(m.initialFocus(), m.cmdEnd);
+        QCOMPARE(nextTabStop(m.cmdEnd), m.cmdOpen);
+        QCOMPARE(nextTabStop(m.cmdOpen), m.CmdHelp);
+        QCOMPARE(nextTabStop(m.CmdHelp), m.cmdEnd);
+        QCOMPARE(m.CmdHelp->toolTip(), QStringLiteral("Помощь"));
+        QCOMPARE(m.ImgPicture->toolTip(), QStringLiteral("Рисунок категории"));
+        QCOMPARE(m.ImgPicture->picture(), BuiltinPictures::categoryPlaceholder());
+        QCOMPARE(m.lblCategories->font().pointSizeF(), 15.0);
+        QVERIFY(!m.LblIcon->isVisibleTo(&m));
+        QVERIFY(m.hasCloseBox());
+    }
+
+    void pictureFollowsTheRecordAtTheNextTick() {
+        TestFolder folder;
+        const QString red = picture(folder.path(), QStringLiteral("red.bmp"), Qt::red);
+        const QString wide = picture(folder.path(), QStringLiteral("wide.bmp"), Qt::green, {40, 10});
+        folder.fill(QStringLiteral("Types"), {{"Офис", red},
+                                              {"Пропал", folder.path() + QStringLiteral("/missing.bmp")},
+                                              {"Широкая", wide},
+                                              {"Пустая", ""}});
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        QCOMPARE(m.lblCategories->text(), QStringLiteral("Офис"));
+        m.tmrPic_Timer();
+        QCOMPARE(shown(m.ImgPicture), QColor(Qt::red));
+
+        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
+                          m.DatCategories->arrowRect(DataControl::Next).center());
+        QCOMPARE(m.lblCategories->text(), QStringLiteral("Пропал")); // the name at once
+        m.tmrPic_Timer();
+        QCOMPARE(shown(m.ImgPicture), QColor(Qt::red)); // a missing file keeps the last picture
+        QVERIFY(prompts().isEmpty());
+
+        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
+                          m.DatCategories->arrowRect(DataControl::Next).center());
+        m.tmrPic_Timer();
+        QCOMPARE(shown(m.ImgPicture), QColor(Qt::green));
+        const QImage grabbed = m.ImgPicture->grab().toImage();
+        QCOMPARE(QColor(grabbed.pixel(grabbed.width() - 1, grabbed.height() - 1)),
+                 QColor(Qt::green)); // stretched
+
+        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
+                          m.DatCategories->arrowRect(DataControl::Last).center());
+        m.tmrPic_Timer();
+        QVERIFY(m.ImgPicture->picture().isNull()); // an empty path clears it
+    }
+
+    void realTimerShowsAChangedFileWithinATick() {
+        TestFolder folder;
+        const QString path = picture(folder.path(), QStringLiteral("cat.bmp"), Qt::red);
+        folder.fill(QStringLiteral("Types"), {{"Офис", path}});
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::red); }, 2000));
+        picture(folder.path(), QStringLiteral("cat.bmp"), Qt::blue);
+        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::blue); }, 2000));
+    }
+
+    void emptyTypesTable() {
+        TestFolder folder;
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        QCOMPARE(m.lblCategories->text(), QString());
+        m.tmrPic_Timer();
+        QVERIFY(m.ImgPicture->picture().isNull());
+        later([] {
+            QVERIFY(waitUntil([] { return rt::lastActivated() == FrmStart::Name; }));
+            click(child<QAbstractButton>(rt::loaded<FrmStart>(), "cmdBack"));
+        });
+        click(m.cmdOpen);
+        settle();
+        QVERIFY(!rt::loaded<FrmStart>());
+        QCOMPARE(rt::lastActivated(), FrmMain::Name);
+    }
+
+    void activationClosesTheGate() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"));
+        rt::Show(frmPassMain());
+        settle();
+        QVERIFY(rt::loaded<FrmMain>());
+        QVERIFY(!rt::loadedForm(QStringLiteral("frmPassMain")));
+        QCOMPARE(rt::loaded<FrmMain>()->focusWidget(), rt::loaded<FrmMain>()->cmdEnd);
+    }
+
+    void exitQuestionNoKeepsTheRecordYesEnds() {
+        TestFolder folder;
+        folder.fill(QStringLiteral("Types"), {{"Первая", ""}, {"Вторая", ""}});
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
+                          m.DatCategories->arrowRect(DataControl::Next).center());
+        later([] {
+            QVERIFY(waitUntil([] { return rt::lastActivated() == FrmExit::Name; }));
+            FrmExit* e = rt::loaded<FrmExit>();
+            QCOMPARE(e->focusWidget(), e->cmdNo);
+            QCOMPARE(e->geometry().topLeft(), QPoint(twips(5310), twips(5295)));
+            QCOMPARE(e->lblEnd->text(), QStringLiteral("Выйти?"));
+            QCOMPARE(e->windowTitle(), QStringLiteral("Выход"));
+            click(e->cmdNo);
+        });
+        click(m.cmdEnd);
+        settle();
+        QVERIFY(!rt::loaded<FrmExit>());
+        QCOMPARE(m.lblCategories->text(), QStringLiteral("Вторая"));
+        QVERIFY(!rt::programFinished());
+
+        later([] {
+            QVERIFY(waitUntil([] { return rt::lastActivated() == FrmExit::Name; }));
+            click(rt::loaded<FrmExit>()->cmdYes);
+        });
+        click(m.cmdEnd);
+        QVERIFY(rt::ended());
+        QVERIFY(prompts().isEmpty());
+    }
+
+    void closeBoxEndsWithoutTheQuestion() {
+        TestFolder folder;
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        m.close();
+        settle();
+        QVERIFY(!rt::loaded<FrmMain>());
+        QVERIFY(!rt::loaded<FrmExit>());
+        QVERIFY(rt::programFinished());
+    }
+
+    void settingsImageStartsSettingsOnDoubleClickOnly() {
+        TestFolder folder;
+        const QString marker = folder.path() + QStringLiteral("/settings-ran");
+        folder.markerScript(QStringLiteral("Settings"), marker);
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        QTest::mouseClick(m.imgSet, Qt::LeftButton);
+        spin(200);
+        QVERIFY(!QFile::exists(marker));
+        QTest::mouseDClick(m.imgSet, Qt::LeftButton);
+        QVERIFY(waitUntil([&] { return QFile::exists(marker); }));
+        QVERIFY(rt::loaded<FrmMain>());
+    }
+
+    void failedStartsAreToldAndTheMenuStays() {
+        TestFolder folder;
+        rt::setProgramTitle(QStringLiteral("Orvanto"));
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        click(m.CmdHelp); // no Helping program anywhere
+        QTest::mouseDClick(m.imgSet, Qt::LeftButton);
+        QCOMPARE(prompts().size(), 2);
+        QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Orvanto"));
+        QVERIFY(prompts().first().contains(QStringLiteral("Helping.exe")));
+        QVERIFY(rt::loaded<FrmMain>());
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "test_frmmain.moc"
