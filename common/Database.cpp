@@ -5,6 +5,7 @@
 namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 5000;
+int defaultBusyTimeoutMs = kDefaultBusyTimeoutMs;
 
 QString quoted(const QString& identifier) {
     QString q = identifier;
@@ -40,7 +41,7 @@ void Database::openWith(int flags) {
         throw DbError(QStringLiteral("%1: %2").arg(m_path, msg), err);
     }
     sqlite3_extended_result_codes(m_db, 1);
-    setBusyTimeout(kDefaultBusyTimeoutMs);
+    setBusyTimeout(defaultBusyTimeoutMs);
 }
 
 std::shared_ptr<Database> Database::open(const QString& path) {
@@ -53,6 +54,10 @@ std::shared_ptr<Database> Database::create(const QString& path) {
     std::shared_ptr<Database> db(new Database(path));
     db->openWith(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     return db;
+}
+
+void Database::setDefaultBusyTimeoutForTests(int ms) {
+    defaultBusyTimeoutMs = ms < 0 ? kDefaultBusyTimeoutMs : ms;
 }
 
 void Database::setBusyTimeout(int ms) {

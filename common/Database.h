@@ -36,6 +36,8 @@ public:
 
     const QString& path() const { return m_path; }
     void setBusyTimeout(int ms);
+    // The busy timeout of connections opened from now on; a negative value restores the default.
+    static void setDefaultBusyTimeoutForTests(int ms);
 
     QStringList tables();
     QStringList columns(const QString& table);
