@@ -1,0 +1,215 @@
+// The launch-log viewer: its grid over Fixing, and deleting the log one record at a time.
+
+#include "Grid.h"
+#include "MessageBoxes.h"
+#include "Platform.h"
+#include "Runtime.h"
+#include "TestSupport.h"
+#include "frmLook.h"
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+// Runs `step` from the event loop once `ready` holds. Polled with posted calls, which reach every
+// nested modal loop, also one started by a step.
+void when(std::function<bool()> ready, std::function<void()> step) {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+        if (ready()) {
+            step();
+            *poll = nullptr;
+        } else if (started->elapsed() > 10000) {
+            qWarning("step never became ready; ending the program");
+            rt::End();
+            *poll = nullptr;
+        } else {
+            QThread::msleep(1);
+            later([poll] {
+                if (*poll)
+                    (*poll)();
+            });
+        }
+    };
+    later([poll] { (*poll)(); });
+}
+
+frmLook* shownViewer() {
+    frmLook* v = rt::loaded<frmLook>();
+    return v && v->isVisible() && rt::lastActivated() == frmLook::Name ? v : nullptr;
+}
+
+// Opens the viewer modal, as the operation menu does; returns when it is finally closed.
+void openViewer() {
+    rt::run([] { rt::ShowModal(rt::form<frmLook>()); });
+}
+
+QStringList gridRow(Grid* g, int row) {
+    QStringList out;
+    for (int c = 0; c < g->model()->columnCount(); ++c)
+        out << g->model()->index(row, c).data().toString();
+    return out;
+}
+
+void verifyHeaderAndWidths(Grid* g) {
+    QCOMPARE(g->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Название программы"));
+    QCOMPARE(g->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Дата запуска"));
+    QCOMPARE(g->model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Время запуска"));
+    QVERIFY(g->horizontalHeader()->isVisible());
+    QCOMPARE(g->ColWidth(0), 3500);
+    QCOMPARE(g->ColWidth(1), 1500);
+    QCOMPARE(g->ColWidth(2), 1500);
+    QCOMPARE(g->columnWidth(0), twips(3500));
+    QCOMPARE(g->columnWidth(1), twips(1500));
+    QCOMPARE(g->columnWidth(2), twips(1500));
+}
+
+const QList<QStringList> kThree{{"Блокнот", "01-02-2024", "09:00:01"},
+                                {"Калькулятор", "01-03-2024", "10:00:02"},
+                                {"Paint", "01-04-2024", "11:00:03"}};
+
+} // namespace
+
+class TestFrmLook : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { rt::setProgramTitle(QStringLiteral("Settings")); }
+    void init() { resetRuntime(); }
+    void cleanup() { resetRuntime(); }
+
+    void gridListsTheLogUnderItsHeaderWithoutMovingTheSource() {
+        TestFolder folder;
+        QList<QStringList> log = kThree;
+        for (int i = 0; i < 200; ++i)
+            log << QStringList{QStringLiteral("P%1").arg(i), QStringLiteral("02-01-2024"),
+                               QStringLiteral("12:00:00")};
+        folder.fill(QStringLiteral("Fixing"), log);
+        frmLook& v = rt::form<frmLook>();
+        rt::Show(v);
+        settle();
+        QCOMPARE(v.windowTitle(), QStringLiteral("Просмотр открываемых программ"));
+        QCOMPARE(v.initialFocus(), v.grdLook);
+        QVERIFY(!v.Data1->isVisible());
+        verifyHeaderAndWidths(v.grdLook);
+        QCOMPARE(v.grdLook->Rows(), 1 + 203);
+        QCOMPARE(v.grdLook->model()->rowCount(), 203);
+        QCOMPARE(gridRow(v.grdLook, 0), kThree[0]);
+        QCOMPARE(gridRow(v.grdLook, 2), kThree[2]);
+        QCOMPARE(gridRow(v.grdLook, 202).first(), QStringLiteral("P199"));
+        // Scrolling and selecting in the grid leave the data source on its first record.
+        v.grdLook->scrollToBottom();
+        v.grdLook->selectRow(150);
+        settle();
+        QCOMPARE(v.Data1->Recordset().position(), 0);
+        // The header row through the current cell, as the window wrote it.
+        v.grdLook->setRow(0);
+        v.grdLook->setCol(1);
+        QCOMPARE(v.grdLook->Text(), QStringLiteral("Дата запуска"));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, v.grdLook->setCol(3));
+    }
+
+    void emptyLogShowsTheHeaderAndDeletesNothing() {
+        TestFolder folder;
+        folder.fill(QStringLiteral("Fixing"), {});
+        when(shownViewer, [] {
+            frmLook* v = shownViewer();
+            verifyHeaderAndWidths(v->grdLook);
+            QCOMPARE(v->grdLook->Rows(), 1);
+            click(v->cmdClear);
+            settle();
+            QCOMPARE(rt::loaded<frmLook>(), v); // not reopened
+            QVERIFY(prompts().isEmpty());
+            click(v->cmdBack);
+        });
+        openViewer();
+        QVERIFY(!rt::loaded<frmLook>());
+        QVERIFY(!rt::ended());
+    }
+
+    // The data source's current record goes, whatever row the grid has selected; each deletion
+    // reopens the viewer, except the last, after which the grid is left with its header alone.
+    void threePressesEmptyALogOfThree() {
+        TestFolder folder;
+        folder.fill(QStringLiteral("Fixing"), kThree);
+        QList<frmLook*> seen;
+        int backs = 0;
+        auto pressDelete = [&](int remainingAfter) {
+            frmLook* v = shownViewer();
+            seen << v;
+            verifyHeaderAndWidths(v->grdLook);
+            QCOMPARE(v->grdLook->model()->rowCount(), remainingAfter + 1);
+            v->grdLook->selectRow(v->grdLook->model()->rowCount() - 1);
+            click(v->cmdClear);
+        };
+        // Third viewer: the last record goes and the viewer stays, listing nothing.
+        auto third = [&] {
+            QCOMPARE(folder.rows(QStringLiteral("Fixing")), (QList<QStringList>{kThree[2]}));
+            frmLook* v = shownViewer();
+            seen << v;
+            QCOMPARE(v->grdLook->model()->rowCount(), 1);
+            QCOMPARE(gridRow(v->grdLook, 0), kThree[2]);
+            click(v->cmdClear);
+            settle();
+            QCOMPARE(rt::loaded<frmLook>(), v);
+            QCOMPARE(v->grdLook->Rows(), 1);
+            verifyHeaderAndWidths(v->grdLook);
+            ++backs;
+            click(v->cmdBack);
+        };
+        when([&] { return shownViewer() && seen.size() == 2 && shownViewer() != seen[1]; }, third);
+        when([&] { return shownViewer() && seen.size() == 1 && shownViewer() != seen[0]; },
+             [&] {
+                 QCOMPARE(folder.rows(QStringLiteral("Fixing")), (QList<QStringList>{kThree[1], kThree[2]}));
+                 QCOMPARE(gridRow(shownViewer()->grdLook, 0), kThree[1]);
+                 pressDelete(1);
+             });
+        when([&] { return shownViewer() && seen.isEmpty(); }, [&] { pressDelete(2); });
+        openViewer();
+        QCOMPARE(seen.size(), 3);
+        QCOMPARE(backs, 1);
+        QVERIFY(!rt::loaded<frmLook>());
+        QVERIFY(folder.rows(QStringLiteral("Fixing")).isEmpty());
+        QVERIFY(prompts().isEmpty());
+    }
+
+    // The launcher holds the database: the press deletes nothing and the viewer stays as it was;
+    // once the lock is gone one press deletes exactly one record.
+    void lockedDatabaseDeletesNothingAndLeavesTheViewerUsable() {
+        TestFolder folder;
+        folder.fill(QStringLiteral("Fixing"), kThree);
+        frmLook* first = nullptr;
+        bool reopened = false;
+        when([&] { return first && shownViewer() && shownViewer() != first; },
+             [&] {
+                 reopened = true;
+                 frmLook* v = shownViewer();
+                 QCOMPARE(v->grdLook->model()->rowCount(), 2);
+                 QCOMPARE(gridRow(v->grdLook, 0), kThree[1]);
+                 click(v->cmdBack);
+             });
+        when(shownViewer, [&] {
+            first = shownViewer();
+            folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+            click(first->cmdClear);
+            settle();
+            QCOMPARE(rt::loaded<frmLook>(), first);
+            QCOMPARE(first->grdLook->model()->rowCount(), 3);
+            QCOMPARE(gridRow(first->grdLook, 0), kThree[0]);
+            QCOMPARE(first->Data1->Recordset().position(), 0);
+            QVERIFY(prompts().isEmpty());
+            folder.db().exec(QStringLiteral("ROLLBACK"));
+            click(first->cmdClear);
+        });
+        openViewer();
+        QVERIFY(reopened);
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")), (QList<QStringList>{kThree[1], kThree[2]}));
+    }
+};
+
+QTEST_MAIN(TestFrmLook)
+#include "test_frmlook.moc"
