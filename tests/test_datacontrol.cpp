@@ -1,0 +1,330 @@
+// A window's data source with its bound fields and navigator: what the fields show, when an edit
+// is stored, the order of the navigator's mouse events around its move, and what the user sees
+// when a store fails.
+
+#include "Controls.h"
+#include "DataControl.h"
+#include "Database.h"
+#include "Form.h"
+#include "MessageBoxes.h"
+#include "Runtime.h"
+#include "Schema.h"
+#include "TestSupport.h"
+
+#include <QtTest>
+
+namespace {
+
+// A window with one source on Types: a navigator, a bound label and a bound text box.
+class DataForm : public Form {
+public:
+    static inline const QString Name = QStringLiteral("DataForm");
+    explicit DataForm(const QString& table = QStringLiteral("Types"), bool readOnly = false,
+                      const QString& iconField = QStringLiteral("IconType"))
+        : Form(Name) {
+        setClientSize(6000, 2000);
+        Data1 = named(new DataControl(this, table, readOnly), "Data1");
+        place(Data1, 120, 120, 4800, 375);
+        Data1->setCaption(QStringLiteral("Категории"));
+        lblName = named(new Label(this), "lblName");
+        place(lblName, 120, 600, 3000, 300);
+        lblName->setDataSource(Data1, QStringLiteral("NameType"));
+        txtIcon = named(new TextBox(this), "txtIcon");
+        place(txtIcon, 120, 1000, 3000, 300);
+        txtIcon->setDataSource(Data1, iconField);
+        Data1->onMouseDown([this] { events << QStringLiteral("down:") + lblName->text(); });
+        Data1->onMouseUp([this] { events << QStringLiteral("up:") + lblName->text(); });
+    }
+    void Form_Load() override { Data1->DatabaseName = DatabasePath(); }
+
+    DataControl* Data1;
+    Label* lblName;
+    TextBox* txtIcon;
+    QStringList events;
+};
+
+DataForm& showForm() {
+    DataForm& f = rt::form<DataForm>();
+    rt::Show(f);
+    settle();
+    return f;
+}
+
+void clickArrow(DataControl* nav, DataControl::Arrow arrow) {
+    QTest::mouseClick(nav, Qt::LeftButton, {}, nav->arrowRect(arrow).center());
+}
+
+const QString kTypes = QStringLiteral("Types");
+
+QList<QStringList> threeTypes() {
+    return {{QStringLiteral("a"), QStringLiteral("a.bmp")},
+            {QStringLiteral("b"), QStringLiteral("b.bmp")},
+            {QStringLiteral("c"), QStringLiteral("c.bmp")}};
+}
+
+} // namespace
+
+class TestDataControl : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetRuntime(); }
+    void cleanup() {
+        resetRuntime();
+        Database::setDefaultBusyTimeoutForTests(-1);
+    }
+
+    void boundFieldsShowTheCurrentRecord() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp"));
+        rt::run([&] { f.Data1->Recordset().MoveNext(); });
+        QCOMPARE(f.lblName->text(), QStringLiteral("b"));
+        QCOMPARE(f.txtIcon->text(), QStringLiteral("b.bmp"));
+        rt::run([&] {
+            f.Data1->Recordset().MoveNext();
+            f.Data1->Recordset().MoveNext();
+        });
+        QCOMPARE(f.lblName->text(), QString());
+        QCOMPARE(f.txtIcon->text(), QString());
+        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        QCOMPARE(f.lblName->text(), QString());
+        rt::run([&] { f.Data1->Recordset().MoveFirst(); });
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        rt::run([&] { f.Data1->Recordset().Delete(); });
+        QCOMPARE(f.lblName->text(), QString());
+        QCOMPARE(f.txtIcon->text(), QString());
+        QVERIFY(prompts().isEmpty());
+        QCOMPARE(folder.rows(kTypes).size(), 2);
+    }
+
+    void showingARecordIsNotAnEdit() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        // Another program changes the shown record; leaving it must not write the shown texts back.
+        folder.db().update(kTypes, folder.db().rowids(kTypes).first(), {QStringLiteral("NameType")},
+                           {QStringLiteral("a by other")});
+        clickArrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::First);
+        QCOMPARE(f.lblName->text(), QStringLiteral("a by other"));
+        QCOMPARE(folder.rows(kTypes).first(),
+                 (QStringList{QStringLiteral("a by other"), QStringLiteral("a.bmp")}));
+    }
+
+    void typedAndSetTextsAreStoredWhenTheRecordIsLeft() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        typeText(f.txtIcon, QStringLiteral("новый.bmp"));
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(f.txtIcon->text(), QStringLiteral("b.bmp"));
+        QCOMPARE(folder.rows(kTypes)[0],
+                 (QStringList{QStringLiteral("a"), QStringLiteral("a.bmpновый.bmp")}));
+        rt::run([&] { f.lblName->setText(QStringLiteral("b renamed")); });
+        f.txtIcon->setText(QStringLiteral("b2.bmp"));
+        clickArrow(f.Data1, DataControl::Previous);
+        QCOMPARE(folder.rows(kTypes)[1],
+                 (QStringList{QStringLiteral("b renamed"), QStringLiteral("b2.bmp")}));
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        // A new record begun in code and typed into is stored by the next arrow and stays last.
+        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        typeText(f.txtIcon, QStringLiteral("d.bmp"));
+        f.lblName->setText(QStringLiteral("d"));
+        clickArrow(f.Data1, DataControl::First);
+        QCOMPARE(folder.rows(kTypes).size(), 4);
+        QCOMPARE(folder.rows(kTypes).last(), (QStringList{QStringLiteral("d"), QStringLiteral("d.bmp")}));
+        clickArrow(f.Data1, DataControl::Last);
+        QCOMPARE(f.lblName->text(), QStringLiteral("d"));
+        QVERIFY(prompts().isEmpty());
+    }
+
+    void arrowsStopAtTheFirstAndTheLastRecord() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        clickArrow(f.Data1, DataControl::Previous);
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(f.lblName->text(), QStringLiteral("b"));
+        clickArrow(f.Data1, DataControl::Last);
+        QCOMPARE(f.lblName->text(), QStringLiteral("c"));
+        clickArrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(f.lblName->text(), QStringLiteral("c"));
+        QVERIFY(f.Data1->Recordset().hasCurrent());
+        clickArrow(f.Data1, DataControl::Previous);
+        QCOMPARE(f.lblName->text(), QStringLiteral("b"));
+        clickArrow(f.Data1, DataControl::First);
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        // A click on the caption moves nothing but is still a press and a release.
+        f.events.clear();
+        QTest::mouseClick(f.Data1, Qt::LeftButton, {}, f.Data1->rect().center());
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        QCOMPARE(f.events, (QStringList{QStringLiteral("down:a"), QStringLiteral("up:a")}));
+        QVERIFY(prompts().isEmpty());
+    }
+
+    void mouseDownComesBeforeTheMoveAndMouseUpAfterIt() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        clickArrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Last);
+        clickArrow(f.Data1, DataControl::First);
+        QCOMPARE(f.events,
+                 (QStringList{QStringLiteral("down:a"), QStringLiteral("up:b"), QStringLiteral("down:b"),
+                              QStringLiteral("up:c"), QStringLiteral("down:c"), QStringLiteral("up:a")}));
+        // A press that leaves the arrow before the release moves nothing.
+        f.events.clear();
+        QTest::mousePress(f.Data1, Qt::LeftButton, {}, f.Data1->arrowRect(DataControl::Next).center());
+        QTest::mouseRelease(f.Data1, Qt::LeftButton, {}, f.Data1->rect().center());
+        QCOMPARE(f.events, (QStringList{QStringLiteral("down:a"), QStringLiteral("up:a")}));
+    }
+
+    void whatTheMouseHandlersWriteGoesToTheRecordCurrentThen() {
+        TestFolder folder;
+        folder.fill(kTypes, {{QStringLiteral("a")}, {QStringLiteral("b")}});
+        DataForm& f = showForm();
+        // As the program editor's press handler does: a default for an empty field of the record left.
+        f.Data1->onMouseDown([&f] {
+            if (f.txtIcon->text().isEmpty())
+                f.txtIcon->setText(QStringLiteral("default.bmp"));
+        });
+        // As the category editor's release handler does: a default for the record arrived at.
+        f.Data1->onMouseUp([&f] { f.lblName->setText(f.lblName->text() + QStringLiteral("+up")); });
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(f.lblName->text(), QStringLiteral("b+up"));
+        QCOMPARE(folder.rows(kTypes),
+                 (QList<QStringList>{{QStringLiteral("a"), QStringLiteral("default.bmp")},
+                                     {QStringLiteral("b"), {}}}));
+        rt::Unload(f);
+        settle();
+        QCOMPARE(folder.rows(kTypes)[1], (QStringList{QStringLiteral("b+up"), QString()}));
+    }
+
+    void aDisabledNavigatorIgnoresInput() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        f.Data1->setEnabled(false);
+        clickArrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Last);
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        QVERIFY(f.events.isEmpty());
+        f.Data1->setEnabled(true);
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(f.lblName->text(), QStringLiteral("b"));
+    }
+
+    void aReadOnlySourceStoresNothing() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        rt::formNamed(DataForm::Name, [] { return new DataForm(kTypes, true); });
+        DataForm& f = showForm();
+        typeText(f.txtIcon, QStringLiteral("x"));
+        f.lblName->setText(QStringLiteral("changed"));
+        clickArrow(f.Data1, DataControl::Next);
+        typeText(f.txtIcon, QStringLiteral("y"));
+        rt::Unload(f);
+        settle();
+        QCOMPARE(folder.rows(kTypes), threeTypes());
+        QVERIFY(prompts().isEmpty());
+    }
+
+    void aStoreThatFailsOnAnArrowKeepsTheEditAndSaysSo() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        Database::setDefaultBusyTimeoutForTests(50);
+        rt::setProgramTitle(QStringLiteral("Orvanto"));
+        DataForm& f = showForm();
+        typeText(f.txtIcon, QStringLiteral("!"));
+        folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(MessageBoxes::asked().size(), 1);
+        QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Orvanto"));
+        QVERIFY2(prompts().first().contains(folder.dbPath()), qPrintable(prompts().first()));
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp!"));
+        QCOMPARE(f.events.first(), QStringLiteral("down:a"));
+        folder.db().exec(QStringLiteral("COMMIT"));
+
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(f.lblName->text(), QStringLiteral("b"));
+        QCOMPARE(folder.rows(kTypes)[0], (QStringList{QStringLiteral("a"), QStringLiteral("a.bmp!")}));
+        QCOMPARE(MessageBoxes::asked().size(), 1);
+    }
+
+    void unloadStoresThePendingRecordAndEndStoresNothing() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        {
+            DataForm& f = showForm();
+            typeText(f.txtIcon, QStringLiteral("1"));
+            rt::Unload(f);
+            settle();
+            QVERIFY(!rt::loaded<DataForm>());
+            QCOMPARE(folder.rows(kTypes)[0][1], QStringLiteral("a.bmp1"));
+        }
+        {
+            DataForm& f = showForm();
+            QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp1"));
+            rt::run([&] { f.Data1->Recordset().AddNew(); });
+            typeText(f.txtIcon, QStringLiteral("new.bmp"));
+            rt::Unload(f);
+            settle();
+            QCOMPARE(folder.rows(kTypes).size(), 4);
+            QCOMPARE(folder.rows(kTypes).last()[1], QStringLiteral("new.bmp"));
+        }
+        {
+            DataForm& f = showForm();
+            typeText(f.txtIcon, QStringLiteral("2"));
+            rt::End();
+            QCOMPARE(folder.rows(kTypes)[0][1], QStringLiteral("a.bmp1"));
+            QVERIFY(rt::programFinished());
+        }
+        QVERIFY(prompts().isEmpty());
+    }
+
+    void aStoreThatFailsAtUnloadIsTold() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        Database::setDefaultBusyTimeoutForTests(50);
+        DataForm& f = showForm();
+        typeText(f.txtIcon, QStringLiteral("!"));
+        folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+        rt::Unload(f);
+        settle();
+        folder.db().exec(QStringLiteral("COMMIT"));
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY2(prompts().first().contains(folder.dbPath()), qPrintable(prompts().first()));
+        QCOMPARE(folder.rows(kTypes), threeTypes());
+    }
+
+    void aMissingTableOrFieldKeepsTheWindowFromLoading_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("table") << QStringLiteral("Nothing") << QStringLiteral("IconType")
+                               << QStringLiteral("Nothing");
+        QTest::newRow("field") << kTypes << QStringLiteral("NoField") << QStringLiteral("NoField");
+    }
+    void aMissingTableOrFieldKeepsTheWindowFromLoading() {
+        QFETCH(QString, table);
+        QFETCH(QString, field);
+        QFETCH(QString, missing);
+        TestFolder folder;
+        try {
+            rt::formNamed(DataForm::Name, [&] { return new DataForm(table, false, field); });
+            QFAIL("the window loaded without its table or field");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains(folder.dbPath()), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(missing), qPrintable(e.message()));
+        }
+        QVERIFY(!rt::loaded<DataForm>());
+    }
+};
+
+QTEST_MAIN(TestDataControl)
+#include "test_datacontrol.moc"
