@@ -304,6 +304,26 @@ private slots:
         QVERIFY(!w.ImgIcon->isVisibleTo(&w));
     }
 
+    void realTimersGiveUpAndKeepReloadingTheIcon() {
+        TestFolder folder;
+        const QString icon = writeIcon(folder.path(), QStringLiteral("p.png"), Qt::red);
+        QList<QStringList> rows = others(3);
+        for (QStringList& r : rows)
+            r[4] = icon;
+        folder.fill(QStringLiteral("Programs"), rows);
+        folder.fill(QStringLiteral("Types"), {{QStringLiteral("Игры"), QString()}});
+        rt::form<FrmMain>().tmrPic->stop();
+        FrmStart& w = rt::form<FrmStart>();
+        rt::Show(w);
+        QVERIFY(waitUntil([&] { return w.LblStatus->text() == GivenUp; }));
+        verifyGivenUp(w);
+        QCOMPARE(w.FindCount, quint64(101));
+        QVERIFY(w.Timer2->isActive());
+        QVERIFY(waitUntil([&] { return w.ImgIcon->picture().pixelColor(0, 0) == QColor(Qt::red); }));
+        spin(50);
+        QCOMPARE(w.FindCount, quint64(101));
+    }
+
     void navigatorPressResetsTheCount() {
         TestFolder folder;
         // 120 mismatching records before the program: found only when the count is reset on the way.
@@ -406,7 +426,7 @@ private slots:
         click(w.cmdOpen);
         click(w.cmdBack);
         settle();
-        QVERIFY(!w.isLoaded());
+        QVERIFY(!rt::loaded<FrmStart>());
         QVERIFY(folder.rows(QStringLiteral("Fixing")).isEmpty());
         QVERIFY(prompts().isEmpty());
     }
