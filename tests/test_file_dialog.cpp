@@ -1,0 +1,218 @@
+// The open-file dialog: how its filter texts read and match on this platform, the test seam, and
+// the real dialog showing only what the chosen entry accepts.
+
+#include "FileDialog.h"
+#include "Runtime.h"
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString ExeFilter = QStringLiteral("Исполняемые EXE-файлы (*.exe)|*.exe|Исполняемые BAT-файлы "
+                                         "(*.bat)|*.bat|Исполняемые COM-файлы (*.com)|*.com|Файлы Pif "
+                                         "(*.pif)|*.pif|");
+
+void makeFile(const QString& path, bool executable) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("x");
+    f.close();
+    QFileDevice::Permissions p =
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+    if (executable)
+        p |= QFileDevice::ExeOwner | QFileDevice::ExeUser;
+    QVERIFY(f.setPermissions(p));
+}
+
+// The names the dialog's file list shows now.
+QStringList shownNames(QFileDialog* dialog) {
+    auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    if (!view)
+        return {};
+    QStringList out;
+    const QModelIndex root = view->rootIndex();
+    for (int r = 0; r < view->model()->rowCount(root); ++r)
+        out << view->model()->index(r, 0, root).data().toString();
+    out.sort();
+    return out;
+}
+
+QFileDialog* visibleDialog() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* fd = qobject_cast<QFileDialog*>(w); fd && fd->isVisible())
+            return fd;
+    return nullptr;
+}
+
+} // namespace
+
+class TestFileDialog : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        resetRuntime();
+        FileDialog::reset();
+    }
+    void cleanup() { FileDialog::reset(); }
+
+    void filterTextsBecomeQtNameFiltersWithTheirDescriptionsAsWritten() {
+        const auto entries = FileDialog::parseFilter(ExeFilter);
+        QCOMPARE(entries.size(), 4);
+        QCOMPARE(entries[0].description, QStringLiteral("Исполняемые EXE-файлы (*.exe)"));
+        QCOMPARE(entries[3].pattern, QStringLiteral("*.pif"));
+        QCOMPARE(FileDialog::qtNameFilters(ExeFilter),
+                 (QStringList{QStringLiteral("Исполняемые EXE-файлы (*.exe)"),
+                              QStringLiteral("Исполняемые BAT-файлы (*.bat)"),
+                              QStringLiteral("Исполняемые COM-файлы (*.com)"),
+                              QStringLiteral("Файлы Pif (*.pif)")}));
+        QCOMPARE(FileDialog::qtNameFilters(QStringLiteral("Точечные рисунки (*.bmp)|*.bmp|")),
+                 QStringList{QStringLiteral("Точечные рисунки (*.bmp)")});
+        // A description without its pattern gets it appended, so Qt still knows what to match.
+        QCOMPARE(FileDialog::qtNameFilters(QStringLiteral("Рисунки|*.bmp;*.ico|")),
+                 QStringList{QStringLiteral("Рисунки (*.bmp *.ico)")});
+        QVERIFY(FileDialog::qtNameFilters(QString()).isEmpty());
+    }
+
+    void exePatternMeansExecutableFilesOfAnyName() {
+        QVERIFY(FileDialog::matches(QStringLiteral("*.exe"), QStringLiteral("notepad"), true));
+        QVERIFY(FileDialog::matches(QStringLiteral("*.EXE"), QStringLiteral("run.sh"), true));
+        QVERIFY(!FileDialog::matches(QStringLiteral("*.exe"), QStringLiteral("setup.exe"), false));
+        QVERIFY(!FileDialog::matches(QStringLiteral("*.exe"), QStringLiteral("readme.txt"), false));
+    }
+
+    void suffixPatternsIgnoreLetterCase_data() {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("match");
+        QTest::newRow("bat upper") << "*.bat"
+                                   << "START.BAT" << true;
+        QTest::newRow("com mixed") << "*.com"
+                                   << "Game.Com" << true;
+        QTest::newRow("pif") << "*.pif"
+                             << "dos.pif" << true;
+        QTest::newRow("ico") << "*.ico"
+                             << "Word.ICO" << true;
+        QTest::newRow("bmp") << "*.bmp"
+                             << "Sea.Bmp" << true;
+        QTest::newRow("other suffix") << "*.bmp"
+                                      << "sea.png" << false;
+        QTest::newRow("suffix inside") << "*.bmp"
+                                       << "sea.bmp.txt" << false;
+        QTest::newRow("no suffix") << "*.ico"
+                                   << "ico" << false;
+    }
+    void suffixPatternsIgnoreLetterCase() {
+        QFETCH(QString, pattern);
+        QFETCH(QString, name);
+        QFETCH(bool, match);
+        QCOMPARE(FileDialog::matches(pattern, name, false), match);
+        // The execute permission makes no difference outside "*.exe".
+        QCOMPARE(FileDialog::matches(pattern, name, true), match);
+    }
+
+    void foldersAreNoMatchForAFileEntry() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("tools")));
+        QVERIFY(
+            !FileDialog::matches(QStringLiteral("*.exe"), QFileInfo(dir.path() + QStringLiteral("/tools"))));
+        makeFile(dir.path() + QStringLiteral("/tool"), true);
+        QVERIFY(
+            FileDialog::matches(QStringLiteral("*.exe"), QFileInfo(dir.path() + QStringLiteral("/tool"))));
+    }
+
+    void scriptedAnswersComeInOrderAndCancelThrows() {
+        FileDialog d;
+        FileDialog::setNextFileName(QStringLiteral("/opt/a.bmp"));
+        FileDialog::setNextCancel();
+        d.Filter = QStringLiteral("Точечные рисунки (*.bmp)|*.bmp|");
+        d.ShowOpen();
+        QCOMPARE(d.FileName, QStringLiteral("/opt/a.bmp"));
+        QVERIFY_THROWS_EXCEPTION(DialogCancelled, d.ShowOpen());
+        QCOMPARE(d.FileName, QStringLiteral("/opt/a.bmp"));
+        // Nothing primed: a cancel, never a real dialog in a test.
+        QVERIFY_THROWS_EXCEPTION(DialogCancelled, d.ShowOpen());
+        QCOMPARE(FileDialog::asked().size(), 3);
+        QCOMPARE(FileDialog::asked().first(), d.Filter);
+        // The cancel is a failure that the silent handlers swallow.
+        bool reached = false;
+        rt::silently([&] {
+            d.ShowOpen();
+            reached = true;
+        });
+        QVERIFY(!reached);
+    }
+
+    void realDialogListsOnlyWhatTheChosenEntryAccepts() {
+        QTemporaryDir dir;
+        makeFile(dir.path() + QStringLiteral("/editor"), true);
+        makeFile(dir.path() + QStringLiteral("/notes.txt"), false);
+        makeFile(dir.path() + QStringLiteral("/START.BAT"), false);
+        makeFile(dir.path() + QStringLiteral("/old.exe"), false);
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+        FileDialog::setScripted(false);
+
+        QStringList exeView, batView;
+        bool seen = false;
+        later([&] {
+            QFileDialog* dialog = nullptr;
+            waitUntil([&] { return (dialog = visibleDialog()) != nullptr; }, 3000);
+            if (!dialog)
+                return;
+            seen = true;
+            dialog->setDirectory(dir.path());
+            waitUntil([&] { return shownNames(dialog).contains(QStringLiteral("editor")); }, 3000);
+            exeView = shownNames(dialog);
+            // The user steps the file-type box to the next entry, and back.
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QTest::keyClick(types, Qt::Key_Down);
+            waitUntil([&] { return shownNames(dialog).contains(QStringLiteral("START.BAT")); }, 3000);
+            batView = shownNames(dialog);
+            QTest::keyClick(types, Qt::Key_Up);
+            waitUntil([&] { return shownNames(dialog).contains(QStringLiteral("editor")); }, 3000);
+            // The user clicks the program in the list.
+            auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            const QModelIndexList hits =
+                view->model()->match(view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole,
+                                     QStringLiteral("editor"), 1, Qt::MatchExactly);
+            if (!hits.isEmpty())
+                view->selectionModel()->select(hits.first(), QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
+            static_cast<QDialog*>(dialog)->accept();
+            if (dialog->isVisible())
+                dialog->reject(); // never hang the test
+        });
+        FileDialog d;
+        d.Filter = ExeFilter;
+        d.ShowOpen();
+        QVERIFY(seen);
+        QCOMPARE(exeView, (QStringList{QStringLiteral("editor"), QStringLiteral("sub")}));
+        QCOMPARE(batView, (QStringList{QStringLiteral("START.BAT"), QStringLiteral("sub")}));
+        QCOMPARE(d.FileName, dir.path() + QStringLiteral("/editor"));
+        QVERIFY(FileDialog::asked().isEmpty());
+    }
+
+    void realDialogCancelledLeavesFileNameAlone() {
+        FileDialog::setScripted(false);
+        later([] {
+            QFileDialog* dialog = nullptr;
+            if (waitUntil([&] { return (dialog = visibleDialog()) != nullptr; }, 3000))
+                dialog->reject();
+        });
+        FileDialog d;
+        d.FileName = QStringLiteral("before");
+        d.Filter = QStringLiteral("Файлы со значками (*.ico)|*.ico|");
+        QVERIFY_THROWS_EXCEPTION(DialogCancelled, d.ShowOpen());
+        QCOMPARE(d.FileName, QStringLiteral("before"));
+    }
+};
+
+QTEST_MAIN(TestFileDialog)
+#include "test_file_dialog.moc"
