@@ -1,0 +1,179 @@
+// The access-level and password editor: options from the stored codes, codes and passwords
+// written back at "Назад", and a refused store that keeps the editor open.
+
+#include "MessageBoxes.h"
+#include "Runtime.h"
+#include "TestSupport.h"
+#include "frmAccess.h"
+
+#include <QtTest>
+
+namespace {
+
+frmAccess& openEditor() {
+    frmAccess& a = rt::form<frmAccess>();
+    rt::Show(a);
+    settle();
+    return a;
+}
+
+QStringList selected(frmAccess& a) {
+    QStringList out;
+    for (OptionButton* o :
+         {a.OptMainYes, a.OptMainPass, a.optMainNo, a.OptSetYes, a.OptSetPass, a.optPassYes, a.OptPassPass})
+        if (o->value())
+            out << o->objectName();
+    return out;
+}
+
+// The controls that take the focus by Tab, in the window's order.
+QStringList tabOrder(frmAccess& a) {
+    QStringList out;
+    QWidget* w = a.OptMainYes;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus)
+            out << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != a.OptMainYes && out.size() < 50);
+    return out;
+}
+
+QStringList row(TestFolder& folder, const char* table) {
+    return folder.rows(QString::fromLatin1(table)).value(0);
+}
+
+} // namespace
+
+class TestFrmAccess : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { rt::setProgramTitle(QStringLiteral("Settings")); }
+    void init() { resetRuntime(); }
+    void cleanup() { resetRuntime(); }
+
+    void editorAsDesigned() {
+        TestFolder folder;
+        folder.setPasswords(QStringLiteral("прог"), QStringLiteral("настр"), QStringLiteral("смотр"));
+        frmAccess& a = rt::form<frmAccess>();
+        // Before the first activation the three "Доступ свободный" options stand selected.
+        QCOMPARE(selected(a), (QStringList{"OptMainYes", "OptSetYes", "optPassYes"}));
+        QCOMPARE(a.windowTitle(), QStringLiteral("Настройки доступа"));
+        QCOMPARE(a.size(), QSize(twips(8130), twips(4545)));
+        QVERIFY(a.windowIcon().isNull());
+        QCOMPARE(a.fraMain->title(), QStringLiteral("Доступ к главной программе запуска"));
+        QCOMPARE(a.fraSetting->title(), QStringLiteral("Доступ к программе настройки"));
+        QCOMPARE(a.fraPass->title(), QStringLiteral("Доступ к настройке уровня доступа"));
+        QCOMPARE(a.optMainNo->text(), QStringLiteral("Доступ запрещен"));
+        QCOMPARE(a.OptSetPass->text(), QStringLiteral("Доступ с паролем"));
+        for (TextBox* t : {a.txtMain, a.Text1, a.Text2}) {
+            QCOMPARE(t->maxLength(), 8);
+            QCOMPARE(t->echoMode(), QLineEdit::Normal);
+        }
+        QCOMPARE(a.txtMain->text(), QStringLiteral("прог"));
+        QCOMPARE(a.Text1->text(), QStringLiteral("настр"));
+        QCOMPARE(a.Text2->text(), QStringLiteral("смотр"));
+        for (Label* l : {a.lblMain, a.lblSet, a.lblPass}) {
+            QVERIFY(!l->isVisibleTo(&a));
+            QCOMPARE(l->palette().color(QPalette::Window), QColor(Qt::yellow));
+        }
+        QCOMPARE(tabOrder(a),
+                 (QStringList{"OptMainYes", "OptMainPass", "optMainNo", "OptSetYes", "OptSetPass",
+                              "optPassYes", "OptPassPass", "cmdBack", "txtMain", "Text1", "Text2"}));
+        // No close box: "Назад" is the only way out.
+        QVERIFY(!a.hasCloseBox());
+        rt::Show(a);
+        settle();
+        a.close();
+        settle();
+        QVERIFY(a.isLoaded());
+    }
+
+    void storedCodesSelectTheirOptionsAndStayUnchanged_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("2 2 2") << QStringList{"2", "2", "2"}
+                               << QStringList{"OptMainYes", "OptSetYes", "optPassYes"};
+        QTest::newRow("1 1 1") << QStringList{"1", "1", "1"}
+                               << QStringList{"OptMainPass", "OptSetPass", "OptPassPass"};
+        QTest::newRow("0 in each") << QStringList{"0", "0", "0"}
+                                   << QStringList{"optMainNo", "OptSetYes", "optPassYes"};
+        QTest::newRow("unknown codes")
+            << QStringList{"3", "", " 1"} << QStringList{"OptMainYes", "OptSetYes", "optPassYes"};
+    }
+    void storedCodesSelectTheirOptionsAndStayUnchanged() {
+        QFETCH(QStringList, codes);
+        QFETCH(QStringList, options);
+        TestFolder folder;
+        folder.setAccess(codes[0], codes[1], codes[2]);
+        folder.setPasswords(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
+        frmAccess& a = openEditor();
+        QCOMPARE(selected(a), options);
+        click(a.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAccess>());
+        QCOMPARE(row(folder, "Access"), codes);
+        QCOMPARE(row(folder, "Passwords"), (QStringList{"a", "b", "c"}));
+        QVERIFY(prompts().isEmpty());
+    }
+
+    // Clicks and typing reach the database only at "Назад"; the last option clicked in a frame wins.
+    void optionsAndPasswordsAreStoredAtBack() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"));
+        folder.setPasswords(QStringLiteral("old"), QStringLiteral("old"), QStringLiteral("old"));
+        frmAccess& a = openEditor();
+        click(a.OptMainPass); // already selected: stays "1"
+        click(a.optMainNo);
+        click(a.OptSetPass);
+        click(a.OptSetYes);
+        click(a.optPassYes);
+        a.txtMain->selectAll();
+        typeText(a.txtMain, QStringLiteral("девятьсим")); // nine characters, eight fit
+        a.Text2->selectAll();
+        QTest::keyClick(a.Text2, Qt::Key_Backspace); // an empty password is stored as entered
+        QCOMPARE(a.txtMain->text(), QStringLiteral("девятьси"));
+        QCOMPARE(row(folder, "Access"), (QStringList{"1", "0", "1"}));
+        click(a.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAccess>());
+        QCOMPARE(row(folder, "Access"), (QStringList{"0", "2", "2"}));
+        QCOMPARE(row(folder, "Passwords").value(0), QStringLiteral("девятьси"));
+        QCOMPARE(row(folder, "Passwords").value(1), QStringLiteral("old"));
+        QCOMPARE(row(folder, "Passwords").value(2), QString());
+        QVERIFY(prompts().isEmpty());
+    }
+
+    // The database refuses the passwords: the user is told, the editor stays with what was typed,
+    // and "Назад" once the database takes them again stores everything and closes.
+    void refusedStoreKeepsTheEditorOpen() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2"));
+        folder.setPasswords(QStringLiteral("p"), QStringLiteral("s"), QStringLiteral("l"));
+        folder.db().exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE UPDATE ON Passwords BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+        frmAccess& a = openEditor();
+        click(a.OptSetPass);
+        typeText(a.Text1, QStringLiteral("2"));
+        click(a.cmdBack);
+        settle();
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts().first().contains(QStringLiteral("disk full")));
+        QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Settings"));
+        QCOMPARE(rt::loaded<frmAccess>(), &a);
+        QVERIFY(a.isVisible());
+        QCOMPARE(a.Text1->text(), QStringLiteral("s2"));
+        QVERIFY(a.OptSetPass->value());
+        QCOMPARE(row(folder, "Passwords").value(1), QStringLiteral("s"));
+
+        folder.db().exec(QStringLiteral("DROP TRIGGER refuse"));
+        click(a.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAccess>());
+        QCOMPARE(row(folder, "Access"), (QStringList{"2", "1", "2"}));
+        QCOMPARE(row(folder, "Passwords"), (QStringList{"p", "s2", "l"}));
+        QCOMPARE(prompts().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestFrmAccess)
+#include "test_frmaccess.moc"
