@@ -10,6 +10,7 @@
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPainter>
+#include <sys/stat.h>
 
 QFont courierFont(double points) {
     QFont f(QStringLiteral("Courier"));
@@ -162,7 +163,22 @@ void Timer::tick() {
 }
 
 namespace {
+// What identifies the bytes of a file without reading them: any write changes the change time.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+    bool operator==(const FileStamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+};
+
 struct CachedPicture {
+    FileStamp stamp;
     QByteArray bytes;
     QImage image;
 };
@@ -172,13 +188,22 @@ QImage LoadPicture(const QString& path) {
     if (path.isEmpty())
         return QImage();
     static QHash<QString, CachedPicture> cache;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        throw RuntimeError(QStringLiteral("Файл «%1» не найден.").arg(path));
+    const FileStamp stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    auto it = cache.find(path);
+    // Polling timers load the same file many times a second: an unchanged file is not read again.
+    if (it != cache.end() && it->stamp == stamp)
+        return it->image;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("Файл «%1» не найден.").arg(path));
+        throw RuntimeError(QStringLiteral("Файл «%1» не открывается.").arg(path));
     QByteArray bytes = file.readAll();
-    auto it = cache.find(path);
-    if (it != cache.end() && it->bytes == bytes)
+    if (it != cache.end() && it->bytes == bytes) {
+        it->stamp = stamp;
         return it->image;
+    }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -187,6 +212,6 @@ QImage LoadPicture(const QString& path) {
         throw RuntimeError(QStringLiteral("Файл «%1» не является рисунком.").arg(path));
     if (cache.size() >= 16)
         cache.clear();
-    cache.insert(path, {bytes, image});
+    cache.insert(path, {stamp, bytes, image});
     return image;
 }

@@ -115,6 +115,6 @@ private:
 };
 
 // Loads a picture from a file: an empty path gives an empty picture; a missing or unreadable file
-// throws RuntimeError. The file is read on every call; when its bytes are those of the previous
+// throws RuntimeError. Each call looks at the file anew; while it is unchanged since the previous
 // load of the same path, the picture already decoded is returned, so polling stays cheap.
 QImage LoadPicture(const QString& path);
