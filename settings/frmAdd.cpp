@@ -32,8 +32,8 @@ frmAdd::frmAdd() : Form(Name) {
     setCaption(QStringLiteral("Добавление/удаление записи"));
     setIconPicture(BuiltinPictures::addEditorWindowIcon());
     setClientSize(7425, 5805);
-    // Left only through "Назад", whose checks keep a half-filled record from slipping away.
-    setCloseBox(false);
+    // The close box stays: without a category in the chooser, "Назад" could never let the user out.
+    // It unloads as any unload does, storing the pending record.
 
     cmdEdit = named(new CommandButton(this, QStringLiteral("Редактировать")), "cmdEdit");
     place(cmdEdit, 5040, 3360, 2175, 495);

@@ -74,7 +74,6 @@ private slots:
         frmAdd& f = openEditor();
         QCOMPARE(f.windowTitle(), QStringLiteral("Добавление/удаление записи"));
         QVERIFY(!f.windowIcon().isNull());
-        QVERIFY(!f.hasCloseBox());
         QCOMPARE(f.txtName->text(), QStringLiteral("Блокнот"));
         QCOMPARE(f.Text1->text(), QStringLiteral("Фирма"));
         QCOMPARE(f.lblType->text(), QStringLiteral("Офис"));
@@ -325,18 +324,22 @@ private slots:
         QVERIFY(folder.rows(Programs).isEmpty());
     }
 
-    void theTitleBarCannotCloseIt() {
-        TestFolder folder;
-        folder.fill(Programs, twoPrograms());
+    void theCloseBoxStoresThePendingRecordAndIsTheWayOutWithoutCategories() {
+        TestFolder folder; // no categories: no record can pass "Назад"
         frmAdd& f = openEditor();
-        QVERIFY(!(f.windowFlags() & Qt::WindowCloseButtonHint));
-        click(f.cmdEdit);
-        typeText(f.txtName, QStringLiteral("x"));
+        QVERIFY(f.windowFlags() & Qt::WindowCloseButtonHint);
+        click(f.cmdAdd);
+        typeText(f.txtName, QStringLiteral("Черновик"));
+        arrow(f.Data1, DataControl::Next);
+        click(f.cmdBack);
+        QCOMPARE(prompts(), (QStringList{QStringLiteral("Изменен тип программы"),
+                                         QStringLiteral("Введите тип программы")}));
+        QVERIFY(f.isLoaded());
         f.close();
         settle();
-        QVERIFY(f.isLoaded());
-        QCOMPARE(folder.rows(Programs)[0][0], QStringLiteral("Блокнот"));
-        QCOMPARE(f.txtName->text(), QStringLiteral("Блокнотx"));
+        QVERIFY(!rt::loaded<frmAdd>());
+        QCOMPARE(folder.rows(Programs), (QList<QStringList>{{QStringLiteral("Черновик"), QString(), QString(),
+                                                             QString(), ErrorIconPath}}));
     }
 };
 
