@@ -89,19 +89,21 @@ void Recordset::clearCurrent(int pos) {
 }
 
 void Recordset::readCurrent() {
+    moveTo(m_pos);
+}
+
+void Recordset::moveTo(int index) {
+    // Read before changing anything: when the read fails, the record shown stays current, so an
+    // edit of what is shown cannot land in another record.
+    const auto row = m_db->row(m_table, m_fields, m_ids[index]);
+    m_pos = index;
     m_current = true;
     m_new = false;
     m_changed.clear();
-    const auto row = m_db->row(m_table, m_fields, m_ids[m_pos]);
     m_gone = !row.has_value();
     for (int i = 0; i < m_fields.size(); ++i)
         m_values[i] = row ? row->value(i) : QString();
     emit currentChanged();
-}
-
-void Recordset::moveTo(int index) {
-    m_pos = index;
-    readCurrent();
 }
 
 void Recordset::AddNew() {

@@ -349,6 +349,34 @@ private slots:
         QCOMPARE(folder.rows(kTypes).size(), 2);
     }
 
+    void aMoveWhoseReadFailsLeavesTheShownRecordCurrent() {
+        // Without write-ahead logging a writer's exclusive lock keeps readers out.
+        TestFolder folder;
+        folder.fill(kTypes, {{QStringLiteral("a")}, {QStringLiteral("b")}, {QStringLiteral("c")}});
+        folder.db().exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+        auto db = Database::open(folder.dbPath());
+        db->setBusyTimeout(50);
+        Recordset rs(db, kTypes, kTypeFields, false);
+        int changes = 0;
+        connect(&rs, &Recordset::currentChanged, this, [&] { ++changes; });
+
+        folder.db().exec(QStringLiteral("BEGIN EXCLUSIVE"));
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.MoveNext());
+        QVERIFY_THROWS_EXCEPTION(DbError, rs.arrowLast());
+        folder.db().exec(QStringLiteral("COMMIT"));
+        QCOMPARE(changes, 0);
+        QVERIFY(rs.hasCurrent());
+        QCOMPARE(rs.position(), 0);
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("a"));
+
+        // An edit of what is shown goes to the record shown.
+        rs.setValue(QStringLiteral("NameType"), QStringLiteral("a edited"));
+        rs.MoveNext();
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("b"));
+        QCOMPARE(column(folder, kTypes),
+                 (QStringList{QStringLiteral("a edited"), QStringLiteral("b"), QStringLiteral("c")}));
+    }
+
     void storeOnAReadOnlyConnectionFailsAndKeepsTheEdit() {
         // The connection refuses every write, as one to a write-protected file does.
         TestFolder folder;
