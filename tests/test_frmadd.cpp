@@ -259,7 +259,7 @@ private slots:
         click(f.cmdExeBrowser);
         f.lblType->setText(QStringLiteral("Офис"));
         click(f.cmdBack);
-        QVERIFY(!f.isLoaded());
+        QVERIFY(!rt::loaded<frmAdd>());
         QCOMPARE(folder.rows(Programs),
                  (QList<QStringList>{{QStringLiteral("Новая"), QString(), QStringLiteral("Офис"),
                                       QStringLiteral("/bin/true"), ErrorIconPath}}));
@@ -302,7 +302,7 @@ private slots:
         FileDialog::setNextFileName(QStringLiteral("/bin/true"));
         click(f.cmdExeBrowser);
         click(f.cmdBack);
-        QVERIFY(!f.isLoaded());
+        QVERIFY(!rt::loaded<frmAdd>());
         settle();
         QVERIFY(!rt::loaded<frmAdd>());
         QCOMPARE(folder.rows(Programs),

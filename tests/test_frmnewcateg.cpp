@@ -141,7 +141,7 @@ private slots:
         QVERIFY(f.isLoaded());
         typeText(f.txtName, QStringLiteral("Новая"));
         click(f.cmdBack);
-        QVERIFY(!f.isLoaded());
+        QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types),
                  (QList<QStringList>{{QStringLiteral("Офис!"), QStringLiteral("/p/office.bmp")},
                                      {QStringLiteral("Новая"), ErrorPicturePath}}));
@@ -158,14 +158,14 @@ private slots:
             {{QString(), QString()}, {QStringLiteral(" "), QString()}, {QString(), QStringLiteral("/p")}});
         frmNewCateg& f = openEditor();
         click(f.cmdBack); // neither name nor path: closes, the record gets the default path
-        QVERIFY(!f.isLoaded());
+        QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types)[0], (QStringList{QString(), ErrorPicturePath}));
         settle();
         frmNewCateg& second = openEditor();
         arrow(second.Data1, DataControl::Next); // its release already fills the blank name's path
         second.lblPic->setText(QString());
         click(second.cmdBack); // a name of one blank is a name
-        QVERIFY(!second.isLoaded());
+        QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types)[1], (QStringList{QStringLiteral(" "), ErrorPicturePath}));
         settle();
         frmNewCateg& third = openEditor();
@@ -186,7 +186,7 @@ private slots:
         click(f.cmdDelete);
         QCOMPARE(prompts(), QStringList{DeleteQuestion});
         click(f.cmdBack);
-        QVERIFY(!f.isLoaded());
+        QVERIFY(!rt::loaded<frmNewCateg>());
         QVERIFY(folder.rows(Types).isEmpty());
     }
 
@@ -258,7 +258,7 @@ private slots:
         typeText(f.txtName, QStringLiteral("Новая"));
         f.close();
         settle();
-        QVERIFY(!f.isLoaded());
+        QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types).size(), 2);
         QCOMPARE(folder.rows(Types)[1], (QStringList{QStringLiteral("Новая"), ErrorPicturePath}));
     }
