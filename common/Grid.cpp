@@ -195,7 +195,10 @@ void Grid::setText(const QString& text) {
 int Grid::ColWidth(int col) const {
     if (col < 0 || col >= Cols())
         throw RuntimeError(QStringLiteral("Недопустимый номер столбца: %1.").arg(col));
-    return m_widths.value(col, -1) >= 0 ? m_widths[col] : columnWidth(col) * 1440 / std::max(twips(1440), 1);
+    if (m_widths.value(col, -1) >= 0)
+        return m_widths[col];
+    const int pixelsPerInch = std::max(twips(1440), 1);
+    return columnWidth(col) * 1440 / pixelsPerInch;
 }
 
 void Grid::setColWidth(int col, int widthTwips) {

@@ -13,7 +13,7 @@ class GridModel;
 class Grid : public QTableView {
     Q_OBJECT
 public:
-    // The design settings: columns, fixed rows at the top (the header row) and rows before a fill.
+    // The design settings: columns, and rows before a fill, the one fixed header row included.
     Grid(QWidget* parent, int cols, int rows);
     ~Grid() override;
 

