@@ -120,7 +120,8 @@ qint64 Database::Statement::integer(int column) const {
 }
 
 QStringList Database::tables() {
-    Statement st = prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    Statement st = prepare(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND substr(name, 1, 7) <> 'sqlite_'"));
     QStringList names;
     while (st.step())
         names << st.text(0);

@@ -68,6 +68,9 @@ void createSchema(Database& db) {
         QStringList cols;
         for (const QString& f : t->fields)
             cols << QStringLiteral("\"%1\" TEXT").arg(f);
+        // A record number that is never handed out twice: a data source that still lists a deleted
+        // record must not find a newer one in its place (and delete or overwrite that one instead).
+        cols << QStringLiteral("\"Id\" INTEGER PRIMARY KEY AUTOINCREMENT");
         sql += QStringLiteral("CREATE TABLE \"%1\" (%2);\n")
                    .arg(QString::fromLatin1(t->name), cols.join(QStringLiteral(", ")));
     }

@@ -51,6 +51,23 @@ class TestRecordset : public QObject {
 private slots:
     void cleanup() { Database::setDefaultBusyTimeoutForTests(-1); }
 
+    void aDeletedRecordsNumberIsNeverHandedToANewRecord() {
+        // The viewer lists the log; the launcher adds to it after another deletion of the newest
+        // record. The viewer's stale entry must not turn into the new record.
+        TestFolder folder;
+        folder.fill(kTypes, {{QStringLiteral("old")}, {QStringLiteral("newest")}});
+        auto viewer = openTypes(folder);
+        viewer->arrowLast();
+        QCOMPARE(viewer->value(QStringLiteral("NameType")), QStringLiteral("newest"));
+        Database& other = folder.db();
+        other.remove(kTypes, other.rowids(kTypes).last());
+        other.insert(kTypes, {QStringLiteral("NameType")}, {QStringLiteral("added later")});
+        viewer->arrowLast();
+        QCOMPARE(viewer->value(QStringLiteral("NameType")), QString());
+        viewer->Delete();
+        QCOMPARE(column(folder, kTypes), (QStringList{QStringLiteral("old"), QStringLiteral("added later")}));
+    }
+
     void emptyTableHasNoCurrentRecordUntilOneIsAdded() {
         TestFolder folder;
         folder.fill(kTypes, {});
