@@ -11,6 +11,8 @@
 #include "PrepareDatabase.h"
 #include "Runtime.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -18,27 +20,6 @@
 #include <QTextStream>
 #include <QTimer>
 #include <sys/resource.h>
-
-namespace {
-double cpuSeconds() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-void spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-// CPU share of one core over `seconds` of the running event loop.
-double measure(int seconds) {
-    const double before = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    spin(seconds * 1000);
-    return 100.0 * (cpuSeconds() - before) / (wall.elapsed() / 1000.0);
-}
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -84,9 +65,9 @@ int main(int argc, char* argv[]) {
                            w.Timer1->isActive() && w.Timer2->isActive() && !w.ImgIcon->picture().isNull();
         out << "chooser state: " << (found ? "found, Timer1 and Timer2 running" : "NOT FOUND") << "\n";
         out.flush();
-        const double whole = measure(seconds);
+        const double whole = measureIdle(seconds);
         menu.tmrPic->stop();
-        const double alone = measure(seconds);
+        const double alone = measureIdle(seconds);
         out << "chooser idle " << seconds << " s: CPU " << whole
             << " % of one core with the menu's 1 ms picture timer, " << alone
             << " % with the chooser's timers alone\n";

@@ -8,6 +8,8 @@
 #include "PrepareDatabase.h"
 #include "Runtime.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -17,16 +19,6 @@
 #include <sys/resource.h>
 
 namespace {
-double cpuSeconds() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-void spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 void savePicture(const QString& path, QColor colour) {
     QImage img(400, 400, QImage::Format_RGB888);
     img.fill(colour);

@@ -13,6 +13,8 @@
 #include "frmAdd.h"
 #include "frmNewCateg.h"
 
+#include "BenchSupport.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -20,27 +22,6 @@
 #include <QTextStream>
 #include <QTimer>
 #include <sys/resource.h>
-
-namespace {
-double cpuSeconds() {
-    rusage ru{};
-    getrusage(RUSAGE_SELF, &ru);
-    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
-}
-void spin(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-// CPU share of one core over `seconds` of the running event loop.
-double measure(int seconds) {
-    const double before = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    spin(seconds * 1000);
-    return 100.0 * (cpuSeconds() - before) / (wall.elapsed() / 1000.0);
-}
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -69,7 +50,7 @@ int main(int argc, char* argv[]) {
     rt::Show(editor);
     spin(500);
     const bool shown = editor.ImgPic->picture().size() == QSize(400, 400);
-    const double withPicture = measure(seconds);
+    const double withPicture = measureIdle(seconds);
     out << "frmNewCateg, 400 x 400 bitmap (" << (shown ? "shown" : "NOT shown") << "): " << withPicture
         << " % of one core over " << seconds << " s\n";
     out.flush();
@@ -77,7 +58,7 @@ int main(int argc, char* argv[]) {
     editor.cmdAdd->click(); // the new record takes the default path, which names no file here
     spin(500);
     const bool missing = editor.lblPic->text() == ErrorPicturePath && editor.Timer1->isActive();
-    const double withMissing = measure(seconds);
+    const double withMissing = measureIdle(seconds);
     out << "frmNewCateg, missing default path (" << (missing ? "timer running" : "NOT as set up")
         << "): " << withMissing << " % of one core over " << seconds << " s\n";
     out.flush();

@@ -14,31 +14,6 @@
 
 namespace {
 
-// Runs `step` from the event loop once `ready` holds. Polled with posted calls, which reach every
-// nested modal loop, also one started by a step.
-void when(std::function<bool()> ready, std::function<void()> step) {
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
-        if (ready()) {
-            step();
-            *poll = nullptr;
-        } else if (started->elapsed() > 10000) {
-            qWarning("step never became ready; ending the program");
-            rt::End();
-            *poll = nullptr;
-        } else {
-            QThread::msleep(1);
-            later([poll] {
-                if (*poll)
-                    (*poll)();
-            });
-        }
-    };
-    later([poll] { (*poll)(); });
-}
-
 frmLook* shownViewer() {
     frmLook* v = rt::loaded<frmLook>();
     return v && v->isVisible() && rt::lastActivated() == frmLook::Name ? v : nullptr;

@@ -20,31 +20,6 @@
 
 namespace {
 
-// Runs `step` from the event loop once `ready` holds, polling with posted calls, which reach
-// every nested modal loop.
-void when(std::function<bool()> ready, std::function<void()> step) {
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [=] {
-        if (ready()) {
-            step();
-            *poll = nullptr;
-        } else if (started->elapsed() > 10000) {
-            qWarning("step never became ready; ending the program");
-            rt::End();
-            *poll = nullptr;
-        } else {
-            QThread::msleep(1);
-            later([poll] {
-                if (*poll)
-                    (*poll)();
-            });
-        }
-    };
-    later([poll] { (*poll)(); });
-}
-
 bool onTop(const QString& name) {
     return rt::loadedForm(name) && rt::loadedForm(name)->isVisible() && rt::lastActivated() == name;
 }

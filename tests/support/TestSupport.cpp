@@ -8,7 +8,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 #include <QTimer>
+#include <memory>
 
 TestFolder::TestFolder(PrepareOptions options) {
     options.path = dbPath();
@@ -110,6 +112,29 @@ void typeText(QWidget* widget, const QString& text) {
 
 void later(std::function<void()> step) {
     QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
+}
+
+void when(std::function<bool()> ready, std::function<void()> step) {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [=] {
+        if (ready()) {
+            step();
+            *poll = nullptr;
+        } else if (started->elapsed() > 10000) {
+            qWarning("step never became ready; ending the program");
+            rt::End();
+            *poll = nullptr;
+        } else {
+            QThread::msleep(1);
+            later([poll] {
+                if (*poll)
+                    (*poll)();
+            });
+        }
+    };
+    later([poll] { (*poll)(); });
 }
 
 bool waitUntil(const std::function<bool()>& done, int ms) {

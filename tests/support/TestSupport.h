@@ -56,6 +56,9 @@ QWidget* nextTabStop(QWidget* widget);
 void typeText(QWidget* widget, const QString& text);
 // Runs `step` from the event loop, e.g. inside a modal window that a click is about to open.
 void later(std::function<void()> step);
+// Runs `step` from the event loop once `ready` holds, polling with posted calls, which reach
+// every nested modal loop; gives up after 10 s by ending the program.
+void when(std::function<bool()> ready, std::function<void()> step);
 // Processes events until `done` holds or the time runs out.
 bool waitUntil(const std::function<bool()>& done, int ms = 5000);
 // Runs the event loop for a while.

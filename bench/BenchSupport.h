@@ -1,0 +1,28 @@
+#pragma once
+// What the idle benchmarks share: CPU time used and a real event loop run for a while.
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <sys/resource.h>
+
+inline double cpuSeconds() {
+    rusage ru{};
+    getrusage(RUSAGE_SELF, &ru);
+    return ru.ru_utime.tv_sec + ru.ru_stime.tv_sec + (ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
+}
+
+inline void spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// CPU share of one core over `seconds` of the running event loop, in per cent.
+inline double measureIdle(int seconds) {
+    const double before = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    spin(seconds * 1000);
+    return 100.0 * (cpuSeconds() - before) / (wall.elapsed() / 1000.0);
+}
