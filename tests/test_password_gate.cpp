@@ -102,7 +102,7 @@ private slots:
         QCOMPARE(prompts().size(), 2);
         click(g.cmdExit);
         settle();
-        QVERIFY(!g.isLoaded());
+        QVERIFY(!rt::loadedForm(QStringLiteral("frmPassMain")));
         QVERIFY(rt::programFinished());
     }
 
@@ -181,7 +181,7 @@ private slots:
         rt::run([&] { rt::Show(m); });
         click(m.cmdExit);
         settle();
-        QVERIFY(!m.isLoaded());
+        QVERIFY(!rt::loadedForm(QStringLiteral("frmPassMain")));
         QVERIFY(rt::programFinished());
         QVERIFY(!rt::ended());
         resetRuntime();
