@@ -26,6 +26,8 @@ public:
     const QString& dataField() const { return m_field; }
     // The source shows its current record; this is not an edit.
     virtual void showFieldText(const QString& text) = 0;
+    // Without a current record there is nothing to edit: a text box then takes no typing.
+    virtual void recordAvailable(bool) {}
     void detachSource() { m_source = nullptr; }
 
 protected:
@@ -50,6 +52,7 @@ public:
     explicit TextBox(QWidget* parent);
     void setText(const QString& text);
     void showFieldText(const QString& text) override;
+    void recordAvailable(bool available) override { setReadOnly(!available); }
 };
 
 class CommandButton : public QPushButton {

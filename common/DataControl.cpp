@@ -69,13 +69,24 @@ void DataControl::close() {
 }
 
 void DataControl::refill() {
-    for (BoundField* f : m_fields)
-        f->showFieldText(m_records ? m_records->value(f->dataField()) : QString());
+    const bool current = m_records && m_records->hasCurrent();
+    for (BoundField* f : m_fields) {
+        f->showFieldText(current ? m_records->value(f->dataField()) : QString());
+        f->recordAvailable(current);
+    }
 }
 
 void DataControl::fieldEdited(const QString& field, const QString& text) {
-    if (m_records)
+    if (m_records && m_records->hasCurrent()) {
         m_records->setValue(field, text);
+        return;
+    }
+    // No record to take the text: a bound field shows what it would store, so it stays empty
+    // rather than show a value that would be lost.
+    Q_UNUSED(text);
+    for (BoundField* f : std::as_const(m_fields))
+        if (f->dataField() == field)
+            f->showFieldText(QString());
 }
 
 QRect DataControl::arrowRect(Arrow arrow) const {

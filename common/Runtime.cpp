@@ -252,6 +252,19 @@ void End() {
     RuntimeAccess::end();
 }
 
+bool StoreBeforeUnload(Form& form) {
+    try {
+        for (DataControl* d : form.findChildren<DataControl*>())
+            d->storePending();
+    } catch (const std::exception& e) {
+        report(QStringLiteral("Изменения не сохранены: база данных их не приняла. Окно остаётся открытым, "
+                              "чтобы их можно было сохранить ещё раз.\n%1")
+                   .arg(QString::fromUtf8(e.what())));
+        return false;
+    }
+    return true;
+}
+
 void run(const std::function<void()>& handler) {
     State& s = S();
     if (s.ended)

@@ -33,6 +33,9 @@ template <class F> void unload() {
     UnloadNamed(F::Name);
 }
 void End(); // no further handler runs, nothing is stored
+// Stores the pending records of a window's data sources before it is closed. When the database
+// refuses, the user is told and false comes back: the caller keeps the window open, edits intact.
+bool StoreBeforeUnload(Form& form);
 
 // Runs an event handler. A failure it does not handle itself is shown in a message box with the
 // program's title; the program goes on.

@@ -153,16 +153,8 @@ void frmAccess::OptPassPass_Click() {
 void frmAccess::cmdBack_Click() {
     // Both records are stored before anything closes: when the database refuses them the user is
     // told and the editor stays open with everything typed, so "Назад" can be pressed again.
-    try {
-        Data1->storePending();
-        Data2->storePending();
-    } catch (const DbError& e) {
-        rt::MsgBox(QStringLiteral("Настройки доступа сохранены не полностью: база данных не приняла "
-                                  "изменения. Окно остаётся открытым, чтобы их можно было сохранить "
-                                  "ещё раз.\n%1")
-                       .arg(e.message()));
+    if (!rt::StoreBeforeUnload(*this))
         return;
-    }
     rt::Unload(*this);
     rt::UnloadNamed(QStringLiteral("frmPass"));
 }

@@ -209,7 +209,8 @@ void frmAdd::cmdBack_Click() {
     } else {
         if (lblIcon->text().isEmpty())
             lblIcon->setText(ErrorIconPath);
-        rt::Unload(*this);
+        if (rt::StoreBeforeUnload(*this))
+            rt::Unload(*this);
         return;
     }
     if (lblIcon->text().isEmpty())

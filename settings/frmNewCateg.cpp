@@ -86,17 +86,11 @@ void frmNewCateg::cmdDelete_Click() {
     if (rt::MsgBox(QStringLiteral("Вы уверены, что хотите удалить запись?"), rt::vbYesNo,
                    QStringLiteral("Удаление")) != rt::vbYes)
         return;
-    // Nothing to delete, or no record left to show: silently so. A database that refuses the
-    // delete is still told, by the runtime, as any failure of the database is.
-    try {
+    rt::silently([this] {
         ::Recordset& types = Data1->Recordset();
-        if (!types.hasCurrent())
-            return;
         types.Delete();
-        if (types.recordCount() > 0)
-            types.MoveFirst();
-    } catch (const RuntimeError&) {
-    }
+        types.MoveFirst();
+    });
 }
 
 void frmNewCateg::cmdBrowser_Click() {
@@ -121,5 +115,6 @@ void frmNewCateg::cmdBack_Click() {
     }
     if (Data1->Recordset().hasCurrent() && lblPic->text().isEmpty())
         lblPic->setText(ErrorPicturePath);
-    rt::Unload(*this);
+    if (rt::StoreBeforeUnload(*this))
+        rt::Unload(*this);
 }

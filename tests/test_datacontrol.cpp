@@ -302,6 +302,44 @@ private slots:
         QCOMPARE(folder.rows(kTypes), threeTypes());
     }
 
+    void withoutACurrentRecordNothingCanBeTypedOrSetThatWouldBeLost() {
+        TestFolder folder;
+        folder.fill(kTypes, {{QStringLiteral("only"), QStringLiteral("only.bmp")}});
+        DataForm& f = showForm();
+        QVERIFY(!f.txtIcon->isReadOnly());
+        rt::run([&] { f.Data1->Recordset().Delete(); });
+        QVERIFY(f.txtIcon->isReadOnly());
+        typeText(f.txtIcon, QStringLiteral("lost"));
+        f.lblName->setText(QStringLiteral("lost too"));
+        QCOMPARE(f.txtIcon->text(), QString());
+        QCOMPARE(f.lblName->text(), QString());
+        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        QVERIFY(!f.txtIcon->isReadOnly());
+        typeText(f.txtIcon, QStringLiteral("kept"));
+        rt::Unload(f);
+        settle();
+        QCOMPARE(folder.rows(kTypes), (QList<QStringList>{{QString(), QStringLiteral("kept")}}));
+    }
+
+    void closeBoxKeepsTheWindowWhenTheDatabaseRefusesItsRecord() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        Database::setDefaultBusyTimeoutForTests(50);
+        DataForm& f = showForm();
+        typeText(f.txtIcon, QStringLiteral("!"));
+        folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+        f.close();
+        settle();
+        folder.db().exec(QStringLiteral("COMMIT"));
+        QVERIFY(rt::loaded<DataForm>());
+        QCOMPARE(prompts().size(), 1);
+        QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp!"));
+        f.close();
+        settle();
+        QVERIFY(!rt::loaded<DataForm>());
+        QCOMPARE(folder.rows(kTypes)[0][1], QStringLiteral("a.bmp!"));
+    }
+
     void aMissingTableOrFieldKeepsTheWindowFromLoading_data() {
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("field");

@@ -1,6 +1,7 @@
 // The program-records editor through its real widgets: its controls, each handler's steps, the
 // enabled states of the four edit controls, and the cases where no record is left.
 
+#include "Database.h"
 #include "FileDialog.h"
 #include "MessageBoxes.h"
 #include "Runtime.h"
@@ -65,6 +66,7 @@ private slots:
     void cleanup() {
         resetRuntime();
         FileDialog::reset();
+        Database::setDefaultBusyTimeoutForTests(-1);
     }
 
     void opensWithItsControlsAndFirstRecords() {
@@ -340,6 +342,30 @@ private slots:
         QVERIFY(!rt::loaded<frmAdd>());
         QCOMPARE(folder.rows(Programs), (QList<QStringList>{{QStringLiteral("Черновик"), QString(), QString(),
                                                              QString(), ErrorIconPath}}));
+    }
+
+    void backKeepsTheWindowAndTheRecordWhenTheDatabaseRefusesIt() {
+        TestFolder folder;
+        folder.fill(Types, twoTypes());
+        Database::setDefaultBusyTimeoutForTests(50);
+        frmAdd& f = openEditor();
+        click(f.cmdAdd);
+        typeText(f.txtName, QStringLiteral("Новая"));
+        arrow(f.Data1, DataControl::Next);
+        FileDialog::setNextFileName(QStringLiteral("/bin/true"));
+        click(f.cmdExeBrowser);
+        folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+        click(f.cmdBack);
+        folder.db().exec(QStringLiteral("COMMIT"));
+        QVERIFY(rt::loaded<frmAdd>());
+        QCOMPARE(f.txtName->text(), QStringLiteral("Новая"));
+        QCOMPARE(prompts().size(), 2); // the category message, then the refused store
+        QVERIFY(folder.rows(Programs).isEmpty());
+        click(f.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAdd>());
+        QCOMPARE(folder.rows(Programs).size(), 1);
+        QCOMPARE(folder.rows(Programs).first().first(), QStringLiteral("Новая"));
     }
 };
 
