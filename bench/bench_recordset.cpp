@@ -25,8 +25,8 @@ int main(int argc, char* argv[]) {
         db->exec(sql);
         const QStringList fields = Tables::Programs().fields;
         for (int i = 0; i < records; ++i)
-            db->exec(QStringLiteral(
-                         "INSERT INTO Programs VALUES ('Program %1','Maker','Type %2','/usr/bin/true','')")
+            db->exec(QStringLiteral("INSERT INTO Programs (Name, Company, Type, Directory, IconDir) VALUES "
+                                    "('Program %1','Maker','Type %2','/usr/bin/true','')")
                          .arg(i)
                          .arg(i % 7));
         db->exec(QStringLiteral("COMMIT;"));
