@@ -1,10 +1,22 @@
 #pragma once
-// What the idle benchmarks share: CPU time used and a real event loop run for a while.
+// What the benchmarks share: a fresh database, CPU time used and a real event loop run for a while.
+
+#include "PrepareDatabase.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <sys/resource.h>
+
+// DataProg.mdb made by the preparation tool in a temporary program folder; returns its path.
+inline QString benchDatabase(const QTemporaryDir& dir, bool demo = false) {
+    PrepareOptions o;
+    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
+    o.demo = demo;
+    prepareDatabase(o);
+    return o.path;
+}
 
 inline double cpuSeconds() {
     rusage ru{};

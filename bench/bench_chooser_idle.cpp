@@ -25,9 +25,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    PrepareOptions o;
-    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
-    prepareDatabase(o);
+    const QString dbPath = benchDatabase(dir);
     QImage icon(48, 48, QImage::Format_ARGB32);
     icon.fill(Qt::darkCyan);
     QString iconPath = dir.path() + QStringLiteral("/prog.ico");
@@ -39,7 +37,7 @@ int main(int argc, char* argv[]) {
     picture.fill(Qt::red);
     const QString picturePath = dir.path() + QStringLiteral("/cat.bmp");
     picture.save(picturePath, "BMP");
-    auto db = Database::open(o.path);
+    auto db = Database::open(dbPath);
     db->insert(QStringLiteral("Types"), {QStringLiteral("NameType"), QStringLiteral("IconType")},
                {QStringLiteral("Игры"), picturePath});
     const QStringList fields{QStringLiteral("Name"), QStringLiteral("Company"), QStringLiteral("Type"),

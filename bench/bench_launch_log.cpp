@@ -5,6 +5,7 @@
 // check. Each start gets its own clock reading, so every record is told apart by its date and time.
 // Usage: bench_launch_log [starts]        (the deleter runs as: bench_launch_log --delete DB STOPFILE)
 
+#include "BenchSupport.h"
 #include "Controls.h"
 #include "Database.h"
 #include "FrmStart.h"
@@ -82,10 +83,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int starts = argc > 1 ? QByteArray(argv[1]).toInt() : 1000;
     QTemporaryDir dir;
-    PrepareOptions o;
-    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
-    prepareDatabase(o);
-    Database::open(o.path)->insert(
+    const QString dbPath = benchDatabase(dir);
+    Database::open(dbPath)->insert(
         QStringLiteral("Programs"), Tables::Programs().fields,
         {QStringLiteral("true"), QString(), QString(), QStringLiteral("/bin/true"), QString()});
     setProgramFolderForTests(dir.path());
@@ -99,7 +98,7 @@ int main(int argc, char* argv[]) {
 
     const QString stopFile = dir.path() + QStringLiteral("/stop");
     QProcess deleter;
-    deleter.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--delete"), o.path, stopFile});
+    deleter.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--delete"), dbPath, stopFile});
     if (!deleter.waitForStarted())
         return 2;
 
@@ -130,7 +129,7 @@ int main(int argc, char* argv[]) {
             deleterBusy = QString::fromUtf8(line.mid(5));
         }
     }
-    auto db = Database::open(o.path);
+    auto db = Database::open(dbPath);
     int kept = 0;
     for (qint64 id : db->rowids(QStringLiteral("Fixing"))) {
         ++seen[key(db->row(QStringLiteral("Fixing"), Tables::Fixing().fields, id).value())];
@@ -147,7 +146,7 @@ int main(int argc, char* argv[]) {
         lost += n == 0;
         twice += n > 1;
     }
-    const QString integrity = integrityCheck(o.path);
+    const QString integrity = integrityCheck(dbPath);
     QTextStream out(stdout);
     out << "launch log under load: " << starts << " clicks, " << made << " starts in " << elapsed << " ms; "
         << kept << " kept + " << deleted << " deleted by the other process; lost " << lost << ", duplicated "

@@ -30,12 +30,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    PrepareOptions o;
-    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
-    prepareDatabase(o);
+    const QString dbPath = benchDatabase(dir);
     const QString pic = dir.path() + QStringLiteral("/cat.bmp");
     savePicture(pic, Qt::red);
-    Database::open(o.path)->insert(QStringLiteral("Types"),
+    Database::open(dbPath)->insert(QStringLiteral("Types"),
                                    {QStringLiteral("NameType"), QStringLiteral("IconType")},
                                    {QStringLiteral("Офис"), pic});
     setProgramFolderForTests(dir.path());

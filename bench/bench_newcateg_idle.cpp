@@ -27,15 +27,13 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    PrepareOptions o;
-    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
-    prepareDatabase(o);
+    const QString dbPath = benchDatabase(dir);
     QImage picture(400, 400, QImage::Format_RGB888);
     picture.fill(Qt::darkGreen);
     const QString picturePath = dir.path() + QStringLiteral("/sea.bmp");
     picture.save(picturePath, "BMP");
     {
-        auto db = Database::open(o.path);
+        auto db = Database::open(dbPath);
         db->insert(QStringLiteral("Types"), {QStringLiteral("NameType"), QStringLiteral("IconType")},
                    {QStringLiteral("Море"), picturePath});
     }

@@ -1,6 +1,7 @@
 // Opening a data source on a Programs table of 100 000 records and stepping through all of it.
 // Usage: bench_recordset [records]
 
+#include "BenchSupport.h"
 #include "Database.h"
 #include "PrepareDatabase.h"
 #include "Recordset.h"
@@ -16,11 +17,9 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     const int records = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     QTemporaryDir dir;
-    PrepareOptions o;
-    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
-    prepareDatabase(o);
+    const QString dbPath = benchDatabase(dir);
     {
-        auto db = Database::open(o.path);
+        auto db = Database::open(dbPath);
         QString sql = QStringLiteral("BEGIN;");
         db->exec(sql);
         const QStringList fields = Tables::Programs().fields;
@@ -35,7 +34,7 @@ int main(int argc, char* argv[]) {
     getrusage(RUSAGE_SELF, &before);
     QElapsedTimer t;
     t.start();
-    auto db = Database::open(o.path);
+    auto db = Database::open(dbPath);
     Recordset rs(db, QStringLiteral("Programs"), Tables::Programs().fields, true);
     const qint64 openMs = t.elapsed();
     int seen = 0;

@@ -1,6 +1,7 @@
 // Orvanto from process start to its gate shown, and the peak memory by then, on a demo database.
 // Usage: bench_startup [runs]   (runs itself once per run as a fresh process)
 
+#include "BenchSupport.h"
 #include "PasswordGate.h"
 #include "Platform.h"
 #include "PrepareDatabase.h"
@@ -53,10 +54,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const int runs = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
-    PrepareOptions o;
-    o.path = dir.path() + QStringLiteral("/DataProg.mdb");
-    o.demo = true;
-    prepareDatabase(o);
+    const QString dbPath = benchDatabase(dir, true);
     QList<double> ms;
     long peak = 0;
     for (int i = 0; i < runs; ++i) {

@@ -68,10 +68,7 @@ class TestDataControl : public QObject {
     Q_OBJECT
 private slots:
     void init() { resetRuntime(); }
-    void cleanup() {
-        resetRuntime();
-        Database::setDefaultBusyTimeoutForTests(-1);
-    }
+    void cleanup() { resetRuntime(); }
 
     void boundFieldsShowTheCurrentRecord() {
         TestFolder folder;

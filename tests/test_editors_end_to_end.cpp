@@ -87,12 +87,8 @@ private slots:
     void init() {
         resetRuntime();
         rt::setProgramTitle(QStringLiteral("Settings"));
-        FileDialog::reset();
     }
-    void cleanup() {
-        resetRuntime();
-        FileDialog::reset();
-    }
+    void cleanup() { resetRuntime(); }
 
     void aProgramAddedInSettingsIsFoundAndStartedByTheLauncher() {
         TestFolder folder;

@@ -57,10 +57,7 @@ QFileDialog* visibleDialog() {
 class TestFileDialog : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        resetRuntime();
-        FileDialog::reset();
-    }
+    void init() { resetRuntime(); }
     void cleanup() { FileDialog::reset(); }
 
     void filterTextsBecomeQtNameFiltersWithTheirDescriptionsAsWritten() {

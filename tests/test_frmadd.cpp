@@ -61,13 +61,8 @@ private slots:
     void init() {
         resetRuntime();
         rt::setProgramTitle(QStringLiteral("Settings"));
-        FileDialog::reset();
     }
-    void cleanup() {
-        resetRuntime();
-        FileDialog::reset();
-        Database::setDefaultBusyTimeoutForTests(-1);
-    }
+    void cleanup() { resetRuntime(); }
 
     void opensWithItsControlsAndFirstRecords() {
         TestFolder folder;

@@ -47,12 +47,8 @@ private slots:
     void init() {
         resetRuntime();
         rt::setProgramTitle(QStringLiteral("Settings"));
-        FileDialog::reset();
     }
-    void cleanup() {
-        resetRuntime();
-        FileDialog::reset();
-    }
+    void cleanup() { resetRuntime(); }
 
     void opensOnTheFirstCategoryWithThePlaceholderUntilTheFirstTick() {
         TestFolder folder;

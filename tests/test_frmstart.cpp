@@ -130,7 +130,6 @@ private slots:
     void cleanup() {
         resetRuntime();
         setClockForTests({});
-        Database::setDefaultBusyTimeoutForTests(-1);
     }
 
     void windowAsDesigned() {

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "FileDialog.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
 #include "Runtime.h"
@@ -84,6 +85,9 @@ void resetRuntime() {
     rt::setQuitHandler([] {});
     MessageBoxes::reset();
     MessageBoxes::setScripted(true);
+    FileDialog::reset();
+    FileDialog::setScripted(true);
+    Database::setDefaultBusyTimeoutForTests(-1);
 }
 
 QStringList prompts() {

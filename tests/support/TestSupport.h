@@ -36,7 +36,8 @@ private:
     std::shared_ptr<Database> m_db;
 };
 
-// Resets the runtime and the message boxes and scripts them; call in init() and cleanup().
+// Resets the runtime, scripts the message boxes and file dialogs and restores the busy timeout;
+// call in init() and cleanup().
 void resetRuntime();
 
 // The message prompts asked so far.
