@@ -50,6 +50,17 @@ void PasswordGate::Form_Load() {
 }
 
 void PasswordGate::Form_Activate() {
+    // Without its code or its password record the gate cannot judge anyone: it lets nobody in,
+    // rather than admit an empty password box.
+    for (DataControl* source : {Data1, Data2}) {
+        if (!source->Recordset().hasCurrent()) {
+            rt::MsgBox(QStringLiteral("В таблице %1 базы данных %2 нет записи.")
+                           .arg(source->RecordSource(), source->DatabaseName));
+            cmdOk->setEnabled(false);
+            txtPassword->setVisible(false);
+            return;
+        }
+    }
     if (lblAccess->text() == AccessLevel::Denied) {
         rt::MsgBox(QStringLiteral("Доступ запрещен"));
         cmdOk->setEnabled(false);

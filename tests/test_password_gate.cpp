@@ -227,6 +227,23 @@ private slots:
         QVERIFY(!rt::loadedForm(QStringLiteral("frmPass")));
         QCOMPARE(StandIn::activations, 1);
     }
+
+    void aGateWithoutItsRecordsLetsNobodyIn() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2"));
+        folder.fill(QStringLiteral("Passwords"), {});
+        PasswordGate& g = gate(Instance::Pass);
+        rt::Show(g);
+        settle();
+        QVERIFY(!rt::loaded<StandIn>());
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts().first().contains(QStringLiteral("Passwords")));
+        QVERIFY(!g.cmdOk->isEnabled());
+        QVERIFY(!g.txtPassword->isVisibleTo(&g));
+        click(g.cmdExit);
+        settle();
+        QVERIFY(!rt::loadedForm(QStringLiteral("frmPass")));
+    }
 };
 
 QTEST_MAIN(TestPasswordGate)
