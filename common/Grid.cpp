@@ -59,7 +59,7 @@ public:
         m_count = 0;
         if (m_filled) {
             m_count = source->Recordset().recordCount();
-            m_fields = fieldsOf(source->RecordSource());
+            m_fields = Tables::fieldsOf(source->RecordSource());
             if (m_fields.size() > m_headers.size())
                 m_headers.resize(m_fields.size());
             for (int c = 0; c < m_fields.size(); ++c)
@@ -84,13 +84,6 @@ public:
     }
 
 private:
-    static QStringList fieldsOf(const QString& table) {
-        for (const TableDef* t : Tables::all())
-            if (table == QLatin1String(t->name))
-                return t->fields;
-        return {};
-    }
-
     const QStringList* record(int row) const {
         auto it = m_cache.constFind(row);
         if (it != m_cache.constEnd())

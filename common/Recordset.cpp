@@ -88,10 +88,6 @@ void Recordset::clearCurrent(int pos) {
     emit currentChanged();
 }
 
-void Recordset::readCurrent() {
-    moveTo(m_pos);
-}
-
 void Recordset::moveTo(int index) {
     // Read before changing anything: when the read fails, the record shown stays current, so an
     // edit of what is shown cannot land in another record.
@@ -167,36 +163,23 @@ void Recordset::arrowLast() {
 }
 
 void Recordset::arrowNext() {
-    const bool wasCurrent = m_current && !m_new;
-    const int from = m_pos;
-    leave();
-    if (m_ids.isEmpty())
-        return;
-    if (!wasCurrent) {
-        // After a delete the next record sits in the deleted one's place; past the end, the last.
-        moveTo(qBound(0, from, int(m_ids.size()) - 1));
-        return;
-    }
-    if (from + 1 < m_ids.size())
-        moveTo(from + 1);
-    else
-        readCurrent(); // stays on the last record
+    arrowStep(1);
 }
 
 void Recordset::arrowPrevious() {
+    arrowStep(-1);
+}
+
+void Recordset::arrowStep(int step) {
     const bool wasCurrent = m_current && !m_new;
     const int from = m_pos;
     leave();
     if (m_ids.isEmpty())
         return;
-    if (!wasCurrent) {
-        moveTo(qBound(0, from - 1, int(m_ids.size()) - 1));
-        return;
-    }
-    if (from > 0)
-        moveTo(from - 1);
-    else
-        readCurrent(); // stays on the first record
+    // Without a current record (after a delete, past the end) the next record sits in the deleted
+    // one's place and the previous one just before it. At either end the arrow stays put.
+    const int target = wasCurrent ? from + step : (step > 0 ? from : from - 1);
+    moveTo(qBound(0, target, int(m_ids.size()) - 1));
 }
 
 std::optional<QStringList> Recordset::readAt(int index, const QStringList& fields) const {

@@ -57,7 +57,7 @@ signals:
 private:
     void leave();
     void moveTo(int index);
-    void readCurrent();
+    void arrowStep(int step);
     void clearCurrent(int pos);
 
     std::shared_ptr<Database> m_db;

@@ -34,6 +34,12 @@ const TableDef& Access() {
 QList<const TableDef*> all() {
     return {&Programs(), &Types(), &Fixing(), &Passwords(), &Access()};
 }
+QStringList fieldsOf(const QString& table) {
+    for (const TableDef* t : all())
+        if (table == QLatin1String(t->name))
+            return t->fields;
+    return {};
+}
 } // namespace Tables
 
 QString checkDatabase(const QString& path) {

@@ -21,6 +21,8 @@ const TableDef& Fixing();
 const TableDef& Passwords();
 const TableDef& Access();
 QList<const TableDef*> all();
+// The fields of one of the five tables by its name, in table order; empty for any other name.
+QStringList fieldsOf(const QString& table);
 } // namespace Tables
 
 namespace AccessLevel {

@@ -1,7 +1,6 @@
 #include "FrmMainOpt.h"
 
 #include "BuiltinPictures.h"
-#include "Database.h"
 #include "PasswordGate.h"
 #include "Runtime.h"
 #include "Schema.h"
@@ -75,16 +74,7 @@ void FrmMainOpt::Form_Activate() {
         txtPass->setText(AccessLevel::Free);
         // Stored here rather than by the unload: a refused write would otherwise reopen the menu on
         // the zero it could not replace, again and again. The edit stays pending; the menu stays.
-        bool stored = true;
-        try {
-            Data1->storePending();
-        } catch (const DbError& e) {
-            stored = false;
-            rt::MsgBox(QStringLiteral("Уровень доступа к настройке доступа не исправлен: "
-                                      "не удалось записать его в базу данных.\n%1")
-                           .arg(e.message()));
-        }
-        if (stored) {
+        if (rt::StoreBeforeUnload(*this)) {
             rt::Unload(*this);
             rt::Show(rt::form<FrmMainOpt>());
         }

@@ -1,6 +1,5 @@
 #include "frmAccess.h"
 
-#include "Database.h"
 #include "Runtime.h"
 #include "Schema.h"
 
