@@ -82,9 +82,9 @@ private slots:
         folder.fill(QStringLiteral("Types"), {{"Офис", path}});
         FrmMain& m = rt::form<FrmMain>();
         rt::Show(m);
-        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::red); }, 2000));
+        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::red); }));
         writePicture(folder.path(), QStringLiteral("cat.bmp"), Qt::blue);
-        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::blue); }, 2000));
+        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::blue); }));
     }
 
     void emptyTypesTable() {

@@ -98,7 +98,7 @@ private slots:
             f.Timer1->tick();
         // and the real timer for a while
         QVERIFY(waitForRealTicks(
-            *f.Timer1, [&] { f.Timer1_Timer(); }, 10));
+            *f.Timer1, [editor = &f] { editor->Timer1_Timer(); }, 10));
         QVERIFY(prompts().isEmpty());
         QVERIFY(f.isLoaded());
         QCOMPARE(f.ImgPic->picture(), BuiltinPictures::categoryPlaceholder());

@@ -303,7 +303,7 @@ private slots:
         QVERIFY(waitUntil([&] { return w.ImgIcon->picture().pixelColor(0, 0) == QColor(Qt::red); }));
         // The icon timer runs on; no search step does.
         QVERIFY(waitForRealTicks(
-            *w.Timer2, [&] { w.Timer2_Timer(); }, 3));
+            *w.Timer2, [chooser = &w] { chooser->Timer2_Timer(); }, 3));
         QCOMPARE(w.FindCount, quint64(101));
     }
 

@@ -70,7 +70,7 @@ private slots:
             QVERIFY(waitUntil([&] { return QFile::exists(marker); }));
             // The search runs on after the start and stays on the program.
             QVERIFY(waitForRealTicks(
-                *w.Timer1, [&] { w.Timer1_Timer(); }, 10));
+                *w.Timer1, [chooser = &w] { chooser->Timer1_Timer(); }, 10));
             QCOMPARE(w.lblName->text(), QStringLiteral("Сапёр"));
             click(w.cmdBack);
             chooserDone = true;
