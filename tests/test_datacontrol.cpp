@@ -43,17 +43,6 @@ public:
     QStringList events;
 };
 
-DataForm& showForm() {
-    DataForm& f = rt::form<DataForm>();
-    rt::Show(f);
-    settle();
-    return f;
-}
-
-void clickArrow(DataControl* nav, DataControl::Arrow arrow) {
-    QTest::mouseClick(nav, Qt::LeftButton, {}, nav->arrowRect(arrow).center());
-}
-
 const QString kTypes = QStringLiteral("Types");
 
 QList<QStringList> threeTypes() {
@@ -73,7 +62,7 @@ private slots:
     void boundFieldsShowTheCurrentRecord() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         QCOMPARE(f.lblName->text(), QStringLiteral("a"));
         QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp"));
         rt::run([&] { f.Data1->Recordset().MoveNext(); });
@@ -99,7 +88,7 @@ private slots:
     void showingARecordIsNotAnEdit() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         // Another program changes the shown record; leaving it must not write the shown texts back.
         folder.db().update(kTypes, folder.db().rowids(kTypes).first(), {QStringLiteral("NameType")},
                            {QStringLiteral("a by other")});
@@ -113,7 +102,7 @@ private slots:
     void typedAndSetTextsAreStoredWhenTheRecordIsLeft() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("новый.bmp"));
         clickArrow(f.Data1, DataControl::Next);
         QCOMPARE(f.txtIcon->text(), QStringLiteral("b.bmp"));
@@ -140,7 +129,7 @@ private slots:
     void arrowsStopAtTheFirstAndTheLastRecord() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         clickArrow(f.Data1, DataControl::Previous);
         QCOMPARE(f.lblName->text(), QStringLiteral("a"));
         clickArrow(f.Data1, DataControl::Next);
@@ -166,7 +155,7 @@ private slots:
     void mouseDownComesBeforeTheMoveAndMouseUpAfterIt() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         clickArrow(f.Data1, DataControl::Next);
         clickArrow(f.Data1, DataControl::Last);
         clickArrow(f.Data1, DataControl::First);
@@ -183,7 +172,7 @@ private slots:
     void whatTheMouseHandlersWriteGoesToTheRecordCurrentThen() {
         TestFolder folder;
         folder.fill(kTypes, {{QStringLiteral("a")}, {QStringLiteral("b")}});
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         // As the program editor's press handler does: a default for an empty field of the record left.
         f.Data1->onMouseDown([&f] {
             if (f.txtIcon->text().isEmpty())
@@ -204,7 +193,7 @@ private slots:
     void aDisabledNavigatorIgnoresInput() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         f.Data1->setEnabled(false);
         clickArrow(f.Data1, DataControl::Next);
         clickArrow(f.Data1, DataControl::Last);
@@ -219,7 +208,7 @@ private slots:
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
         rt::formNamed(DataForm::Name, [] { return new DataForm(kTypes, true); });
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("x"));
         f.lblName->setText(QStringLiteral("changed"));
         clickArrow(f.Data1, DataControl::Next);
@@ -235,7 +224,7 @@ private slots:
         folder.fill(kTypes, threeTypes());
         Database::setDefaultBusyTimeoutForTests(50);
         rt::setProgramTitle(QStringLiteral("Orvanto"));
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("!"));
         folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
         clickArrow(f.Data1, DataControl::Next);
@@ -257,7 +246,7 @@ private slots:
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
         {
-            DataForm& f = showForm();
+            DataForm& f = openForm<DataForm>();
             typeText(f.txtIcon, QStringLiteral("1"));
             rt::Unload(f);
             settle();
@@ -265,7 +254,7 @@ private slots:
             QCOMPARE(folder.rows(kTypes)[0][1], QStringLiteral("a.bmp1"));
         }
         {
-            DataForm& f = showForm();
+            DataForm& f = openForm<DataForm>();
             QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp1"));
             rt::run([&] { f.Data1->Recordset().AddNew(); });
             typeText(f.txtIcon, QStringLiteral("new.bmp"));
@@ -275,7 +264,7 @@ private slots:
             QCOMPARE(folder.rows(kTypes).last()[1], QStringLiteral("new.bmp"));
         }
         {
-            DataForm& f = showForm();
+            DataForm& f = openForm<DataForm>();
             typeText(f.txtIcon, QStringLiteral("2"));
             rt::End();
             QCOMPARE(folder.rows(kTypes)[0][1], QStringLiteral("a.bmp1"));
@@ -288,7 +277,7 @@ private slots:
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
         Database::setDefaultBusyTimeoutForTests(50);
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("!"));
         folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
         rt::Unload(f);
@@ -302,7 +291,7 @@ private slots:
     void withoutACurrentRecordNothingCanBeTypedOrSetThatWouldBeLost() {
         TestFolder folder;
         folder.fill(kTypes, {{QStringLiteral("only"), QStringLiteral("only.bmp")}});
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         QVERIFY(!f.txtIcon->isReadOnly());
         rt::run([&] { f.Data1->Recordset().Delete(); });
         QVERIFY(f.txtIcon->isReadOnly());
@@ -322,7 +311,7 @@ private slots:
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
         Database::setDefaultBusyTimeoutForTests(50);
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("!"));
         folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
         f.close();

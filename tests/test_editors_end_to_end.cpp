@@ -21,22 +21,6 @@ namespace {
 const QString Programs = QStringLiteral("Programs");
 const QString Types = QStringLiteral("Types");
 
-void arrow(DataControl* nav, DataControl::Arrow a) {
-    QTest::mouseClick(nav, Qt::LeftButton, {}, nav->arrowRect(a).center());
-}
-
-QString picture(const TestFolder& folder, const QString& name, QColor colour, int size, const char* format) {
-    QImage image(size, size, QImage::Format_RGB888);
-    image.fill(colour);
-    const QString path = folder.path() + QLatin1Char('/') + name;
-    image.save(path, format);
-    return path;
-}
-
-QColor centre(const QImage& image) {
-    return image.pixelColor(image.width() / 2, image.height() / 2);
-}
-
 // Settings' menu, shown as after its gate, and "Открыть" with "Добавить/Удалить запись". `inEditor`
 // runs inside the modal editor; the call returns when the editor has closed.
 bool throughTheMenu(const std::function<void(frmAdd&)>& inEditor) {
@@ -97,14 +81,15 @@ private slots:
                                 QStringLiteral("/bin/false"), QString()}});
         const QString marker = folder.path() + QStringLiteral("/started");
         const QString script = folder.markerScript(QStringLiteral("sapper"), marker);
-        const QString icon = picture(folder, QStringLiteral("Sapper.ICO"), Qt::yellow, 32, "ICO");
+        const QString icon =
+            writePicture(folder.path(), QStringLiteral("Sapper.ICO"), Qt::yellow, {32, 32}, "ICO");
         QVERIFY(!QImage(icon).isNull());
 
         QVERIFY(throughTheMenu([&](frmAdd& w) {
             click(w.cmdAdd);
             typeText(w.txtName, QStringLiteral("Сапёр"));
             typeText(w.Text1, QStringLiteral("Игродел"));
-            arrow(w.Data1, DataControl::Next);
+            clickArrow(w.Data1, DataControl::Next);
             FileDialog::setNextFileName(script);
             click(w.cmdExeBrowser);
             FileDialog::setNextFileName(icon);
@@ -122,7 +107,7 @@ private slots:
         FrmMain& menu = rt::form<FrmMain>();
         rt::Show(menu);
         settle();
-        arrow(menu.DatCategories, DataControl::Next);
+        clickArrow(menu.DatCategories, DataControl::Next);
         QCOMPARE(menu.lblCategories->text(), QStringLiteral("Игры"));
         bool started = false;
         later([&] {
@@ -147,8 +132,8 @@ private slots:
 
     void aCategoryAddedInSettingsShowsInTheLauncherMenuAtItsNextStart() {
         TestFolder folder;
-        const QString red = picture(folder, QStringLiteral("office.bmp"), Qt::red, 400, "BMP");
-        const QString blue = picture(folder, QStringLiteral("Sea.BMP"), Qt::blue, 400, "BMP");
+        const QString red = writePicture(folder.path(), QStringLiteral("office.bmp"), Qt::red);
+        const QString blue = writePicture(folder.path(), QStringLiteral("Sea.BMP"), Qt::blue);
         folder.fill(Types, {{QStringLiteral("Офис"), red}});
         folder.fill(Programs, {{QStringLiteral("Блокнот"), QString(), QStringLiteral("Офис"),
                                 QStringLiteral("/bin/true"), QStringLiteral("/i.ico")}});
@@ -173,12 +158,10 @@ private slots:
                  (QList<QStringList>{{QStringLiteral("Офис"), red}, {QStringLiteral("Море"), blue}}));
 
         resetRuntime();
-        FrmMain& menu = rt::form<FrmMain>();
-        rt::Show(menu);
-        settle();
+        FrmMain& menu = openForm<FrmMain>();
         menu.tmrPic_Timer();
         QCOMPARE(centre(menu.ImgPicture->picture()), QColor(Qt::red));
-        arrow(menu.DatCategories, DataControl::Next);
+        clickArrow(menu.DatCategories, DataControl::Next);
         QCOMPARE(menu.lblCategories->text(), QStringLiteral("Море"));
         menu.tmrPic_Timer();
         QCOMPARE(centre(menu.ImgPicture->picture()), QColor(Qt::blue));
@@ -193,7 +176,7 @@ private slots:
             click(w.cmdEdit);
             typeText(w.txtName, QStringLiteral("Калькулятор"));
             click(w.cmdBack);
-            arrow(w.Data1, DataControl::First);
+            clickArrow(w.Data1, DataControl::First);
             click(w.cmdBack);
             FileDialog::setNextFileName(QStringLiteral("/usr/bin/bc"));
             click(w.cmdExeBrowser);
@@ -231,7 +214,7 @@ private slots:
             // No record here, and no category left to give a new one: "Назад" keeps asking for a
             // name, and the close box is the way back to the menu.
             click(w.cmdBack);
-            arrow(w.DatEdit, DataControl::Next);
+            clickArrow(w.DatEdit, DataControl::Next);
             w.close();
         }));
         QVERIFY(programGone);

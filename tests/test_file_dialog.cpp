@@ -156,24 +156,27 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
         FileDialog::setScripted(false);
 
+        const QStringList exeOnly{QStringLiteral("editor"), QStringLiteral("sub")};
+        const QStringList batOnly{QStringLiteral("START.BAT"), QStringLiteral("sub")};
         QStringList exeView, batView;
         bool seen = false;
         later([&] {
             QFileDialog* dialog = nullptr;
-            waitUntil([&] { return (dialog = visibleDialog()) != nullptr; }, 3000);
+            waitUntil([&] { return (dialog = visibleDialog()) != nullptr; });
             if (!dialog)
                 return;
             seen = true;
             dialog->setDirectory(dir.path());
-            waitUntil([&] { return shownNames(dialog).contains(QStringLiteral("editor")); }, 3000);
+            // The list fills in the background: wait for all of it.
+            waitUntil([&] { return shownNames(dialog) == exeOnly; });
             exeView = shownNames(dialog);
             // The user steps the file-type box to the next entry, and back.
             auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
             QTest::keyClick(types, Qt::Key_Down);
-            waitUntil([&] { return shownNames(dialog).contains(QStringLiteral("START.BAT")); }, 3000);
+            waitUntil([&] { return shownNames(dialog) == batOnly; });
             batView = shownNames(dialog);
             QTest::keyClick(types, Qt::Key_Up);
-            waitUntil([&] { return shownNames(dialog).contains(QStringLiteral("editor")); }, 3000);
+            waitUntil([&] { return shownNames(dialog) == exeOnly; });
             // The user clicks the program in the list.
             auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
             const QModelIndexList hits =
@@ -190,8 +193,8 @@ private slots:
         d.Filter = ExeFilter;
         d.ShowOpen();
         QVERIFY(seen);
-        QCOMPARE(exeView, (QStringList{QStringLiteral("editor"), QStringLiteral("sub")}));
-        QCOMPARE(batView, (QStringList{QStringLiteral("START.BAT"), QStringLiteral("sub")}));
+        QCOMPARE(exeView, exeOnly);
+        QCOMPARE(batView, batOnly);
         QCOMPARE(d.FileName, dir.path() + QStringLiteral("/editor"));
         QVERIFY(FileDialog::asked().isEmpty());
     }
@@ -200,7 +203,7 @@ private slots:
         FileDialog::setScripted(false);
         later([] {
             QFileDialog* dialog = nullptr;
-            if (waitUntil([&] { return (dialog = visibleDialog()) != nullptr; }, 3000))
+            if (waitUntil([&] { return (dialog = visibleDialog()) != nullptr; }))
                 dialog->reject();
         });
         FileDialog d;

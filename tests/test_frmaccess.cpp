@@ -10,13 +10,6 @@
 
 namespace {
 
-frmAccess& openEditor() {
-    frmAccess& a = rt::form<frmAccess>();
-    rt::Show(a);
-    settle();
-    return a;
-}
-
 QStringList selected(frmAccess& a) {
     QStringList out;
     for (OptionButton* o :
@@ -99,7 +92,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(codes[0], codes[1], codes[2]);
         folder.setPasswords(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
-        frmAccess& a = openEditor();
+        frmAccess& a = openForm<frmAccess>();
         QCOMPARE(selected(a), options);
         click(a.cmdBack);
         settle();
@@ -114,7 +107,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"));
         folder.setPasswords(QStringLiteral("old"), QStringLiteral("old"), QStringLiteral("old"));
-        frmAccess& a = openEditor();
+        frmAccess& a = openForm<frmAccess>();
         click(a.OptMainPass); // already selected: stays "1"
         click(a.optMainNo);
         click(a.OptSetPass);
@@ -144,7 +137,7 @@ private slots:
         folder.setPasswords(QStringLiteral("p"), QStringLiteral("s"), QStringLiteral("l"));
         folder.db().exec(QStringLiteral(
             "CREATE TRIGGER refuse BEFORE UPDATE ON Passwords BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
-        frmAccess& a = openEditor();
+        frmAccess& a = openForm<frmAccess>();
         click(a.OptSetPass);
         typeText(a.Text1, QStringLiteral("2"));
         click(a.cmdBack);

@@ -21,13 +21,6 @@ const QString ExeFilter = QStringLiteral("Исполняемые EXE-файлы 
                                          "(*.pif)|*.pif|");
 const QString DeleteQuestion = QStringLiteral("Вы уверены, что хотите удалить запись?");
 
-frmAdd& openEditor() {
-    frmAdd& f = rt::form<frmAdd>();
-    rt::Show(f);
-    settle();
-    return f;
-}
-
 // Enabled flags of txtName, Text1, cmdExeBrowser, cmdIcoBrowser.
 QString editState(const frmAdd& f) {
     QString s;
@@ -36,10 +29,6 @@ QString editState(const frmAdd& f) {
           static_cast<const QWidget*>(f.cmdExeBrowser), static_cast<const QWidget*>(f.cmdIcoBrowser)})
         s += w->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     return s;
-}
-
-void arrow(DataControl* nav, DataControl::Arrow a) {
-    QTest::mouseClick(nav, Qt::LeftButton, {}, nav->arrowRect(a).center());
 }
 
 QList<QStringList> twoPrograms() {
@@ -68,7 +57,7 @@ private slots:
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
         folder.fill(Types, twoTypes());
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         QCOMPARE(f.windowTitle(), QStringLiteral("Добавление/удаление записи"));
         QVERIFY(!f.windowIcon().isNull());
         QCOMPARE(f.txtName->text(), QStringLiteral("Блокнот"));
@@ -104,10 +93,10 @@ private slots:
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
         folder.fill(Types, twoTypes());
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         click(f.cmdAdd);
         QCOMPARE(editState(f), QStringLiteral("1111"));
-        arrow(f.DatEdit, DataControl::First); // stepping changes nothing
+        clickArrow(f.DatEdit, DataControl::First); // stepping changes nothing
         QCOMPARE(editState(f), QStringLiteral("1111"));
         click(f.cmdDelete); // answered No
         QCOMPARE(editState(f), QStringLiteral("0011"));
@@ -120,7 +109,7 @@ private slots:
         FileDialog::setNextFileName(QStringLiteral("/usr/bin/env"));
         click(f.cmdExeBrowser);
         QCOMPARE(editState(f), QStringLiteral("0011"));
-        arrow(f.Data1, DataControl::Next); // the chooser's release changes no state either
+        clickArrow(f.Data1, DataControl::Next); // the chooser's release changes no state either
         QCOMPARE(editState(f), QStringLiteral("0011"));
         click(f.cmdEdit);
         later([] {
@@ -138,7 +127,7 @@ private slots:
     void addStoresTheRecordLeftAndStartsWithTheDefaultIcon() {
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         click(f.cmdEdit);
         typeText(f.txtName, QStringLiteral("!"));
         click(f.cmdAdd);
@@ -156,7 +145,7 @@ private slots:
     void browseButtonsWriteTheChosenPathsAndCancelChangesNothing() {
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         click(f.cmdEdit);
         FileDialog::setNextCancel();
         click(f.cmdIcoBrowser);
@@ -170,7 +159,7 @@ private slots:
                               QStringLiteral("Файлы со значками (*.ico)|*.ico|")}));
         QCOMPARE(f.lblDir->text(), QStringLiteral("/opt/game/run"));
         QCOMPARE(f.lblIcon->text(), QStringLiteral("/opt/game/Game.ICO"));
-        arrow(f.DatEdit, DataControl::Next);
+        clickArrow(f.DatEdit, DataControl::Next);
         QCOMPARE(folder.rows(Programs)[0][3], QStringLiteral("/opt/game/run"));
         QCOMPARE(folder.rows(Programs)[0][4], QStringLiteral("/opt/game/Game.ICO"));
         QVERIFY(prompts().isEmpty());
@@ -180,16 +169,16 @@ private slots:
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
         folder.fill(Types, twoTypes());
-        frmAdd& f = openEditor();
-        arrow(f.Data1, DataControl::Next);
+        frmAdd& f = openForm<frmAdd>();
+        clickArrow(f.Data1, DataControl::Next);
         QCOMPARE(f.lblType->text(), QStringLiteral("Игры"));
         QCOMPARE(prompts(), QStringList{QStringLiteral("Изменен тип программы")});
         QCOMPARE(MessageBoxes::asked().last().title, QStringLiteral("Settings"));
         QCOMPARE(MessageBoxes::asked().last().buttons, 0);
         // A release without a move still copies and tells; the chooser itself writes nothing.
-        arrow(f.Data1, DataControl::Last);
+        clickArrow(f.Data1, DataControl::Last);
         QCOMPARE(prompts().size(), 2);
-        arrow(f.DatEdit, DataControl::Next);
+        clickArrow(f.DatEdit, DataControl::Next);
         QCOMPARE(folder.rows(Programs)[0][2], QStringLiteral("Игры"));
         QCOMPARE(folder.rows(Types), twoTypes());
     }
@@ -197,13 +186,13 @@ private slots:
     void navigatorPressFillsAnEmptyIcon() {
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
-        frmAdd& f = openEditor();
-        arrow(f.DatEdit, DataControl::Last);
+        frmAdd& f = openForm<frmAdd>();
+        clickArrow(f.DatEdit, DataControl::Last);
         QCOMPARE(f.lblIcon->text(), QString());
         // The press fills it even where the navigator cannot move further; the next step stores it.
-        arrow(f.DatEdit, DataControl::Last);
+        clickArrow(f.DatEdit, DataControl::Last);
         QCOMPARE(f.lblIcon->text(), ErrorIconPath);
-        arrow(f.DatEdit, DataControl::First);
+        clickArrow(f.DatEdit, DataControl::First);
         QCOMPARE(folder.rows(Programs)[1][4], ErrorIconPath);
         QCOMPARE(folder.rows(Programs)[0][4], QStringLiteral("/icons/n.ico"));
     }
@@ -211,8 +200,8 @@ private slots:
     void deleteAsksAndMovesToTheFirstRecord() {
         TestFolder folder;
         folder.fill(Programs, twoPrograms());
-        frmAdd& f = openEditor();
-        arrow(f.DatEdit, DataControl::Last);
+        frmAdd& f = openForm<frmAdd>();
+        clickArrow(f.DatEdit, DataControl::Last);
         click(f.cmdDelete);
         QCOMPARE(MessageBoxes::asked().last().prompt, DeleteQuestion);
         QCOMPARE(MessageBoxes::asked().last().buttons, 4);
@@ -229,7 +218,7 @@ private slots:
     void deletingTheLastRecordLeavesAUsableWindowWithNoRecord() {
         TestFolder folder;
         folder.fill(Programs, {twoPrograms().first()});
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         MessageBoxes::setNextAnswer(rt::vbYes);
         click(f.cmdDelete);
         QVERIFY(folder.rows(Programs).isEmpty());
@@ -242,7 +231,7 @@ private slots:
         click(f.cmdDelete);
         QCOMPARE(prompts().size(), 2);
         // The navigator and "Добавить" still work, and a new record is stored at the unload.
-        arrow(f.DatEdit, DataControl::Next);
+        clickArrow(f.DatEdit, DataControl::Next);
         click(f.cmdAdd);
         typeText(f.txtName, QStringLiteral("Новая"));
         MessageBoxes::setNextAnswer(rt::vbYes);
@@ -267,7 +256,7 @@ private slots:
         folder.fill(Programs, twoPrograms());
         folder.db().exec(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON Programs "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         MessageBoxes::setNextAnswer(rt::vbYes);
         click(f.cmdDelete);
         QCOMPARE(prompts().size(), 2);
@@ -282,7 +271,7 @@ private slots:
         TestFolder folder;
         folder.fill(Programs, {{QString(), QString(), QString(), QString(), QString()}});
         folder.fill(Types, twoTypes());
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         click(f.cmdBack);
         QCOMPARE(prompts(), QStringList{QStringLiteral("Введите имя")});
         QCOMPARE(f.lblIcon->text(), ErrorIconPath);
@@ -291,7 +280,7 @@ private slots:
         typeText(f.txtName, QStringLiteral(" ")); // blanks are a name
         click(f.cmdBack);
         QCOMPARE(prompts().last(), QStringLiteral("Введите тип программы"));
-        arrow(f.Data1, DataControl::First);
+        clickArrow(f.Data1, DataControl::First);
         click(f.cmdBack);
         QCOMPARE(prompts().last(), QStringLiteral("Укажите директорию запуска"));
         QVERIFY(f.isLoaded());
@@ -306,14 +295,14 @@ private slots:
                  (QList<QStringList>{{QStringLiteral(" "), QString(), QStringLiteral("Офис"),
                                       QStringLiteral("/bin/true"), ErrorIconPath}}));
         // Opened again: the first records, all four edit controls disabled.
-        frmAdd& again = openEditor();
+        frmAdd& again = openForm<frmAdd>();
         QCOMPARE(editState(again), QStringLiteral("0000"));
         QCOMPARE(again.txtName->text(), QStringLiteral(" "));
     }
 
     void anEmptyTableAnswersNameEveryTime() {
         TestFolder folder;
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         for (int i = 0; i < 3; ++i)
             click(f.cmdBack);
         QCOMPARE(prompts(), QStringList(3, QStringLiteral("Введите имя")));
@@ -323,11 +312,11 @@ private slots:
 
     void theCloseBoxStoresThePendingRecordAndIsTheWayOutWithoutCategories() {
         TestFolder folder; // no categories: no record can pass "Назад"
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         QVERIFY(f.windowFlags() & Qt::WindowCloseButtonHint);
         click(f.cmdAdd);
         typeText(f.txtName, QStringLiteral("Черновик"));
-        arrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Next);
         click(f.cmdBack);
         QCOMPARE(prompts(), (QStringList{QStringLiteral("Изменен тип программы"),
                                          QStringLiteral("Введите тип программы")}));
@@ -343,10 +332,10 @@ private slots:
         TestFolder folder;
         folder.fill(Types, twoTypes());
         Database::setDefaultBusyTimeoutForTests(50);
-        frmAdd& f = openEditor();
+        frmAdd& f = openForm<frmAdd>();
         click(f.cmdAdd);
         typeText(f.txtName, QStringLiteral("Новая"));
-        arrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Next);
         FileDialog::setNextFileName(QStringLiteral("/bin/true"));
         click(f.cmdExeBrowser);
         folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));

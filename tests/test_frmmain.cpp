@@ -13,15 +13,8 @@
 #include <QtTest>
 
 namespace {
-QString picture(const QString& dir, const QString& name, QColor colour, QSize size = {400, 400}) {
-    QImage img(size, QImage::Format_RGB888);
-    img.fill(colour);
-    const QString path = dir + QLatin1Char('/') + name;
-    img.save(path, "BMP");
-    return path;
-}
 QColor shown(Image* img) {
-    return QColor(img->picture().pixel(img->picture().width() / 2, img->picture().height() / 2));
+    return centre(img->picture());
 }
 } // namespace
 
@@ -54,56 +47,49 @@ private slots:
 
     void pictureFollowsTheRecordAtTheNextTick() {
         TestFolder folder;
-        const QString red = picture(folder.path(), QStringLiteral("red.bmp"), Qt::red);
-        const QString wide = picture(folder.path(), QStringLiteral("wide.bmp"), Qt::green, {40, 10});
+        const QString red = writePicture(folder.path(), QStringLiteral("red.bmp"), Qt::red);
+        const QString wide = writePicture(folder.path(), QStringLiteral("wide.bmp"), Qt::green, {40, 10});
         folder.fill(QStringLiteral("Types"), {{"Офис", red},
                                               {"Пропал", folder.path() + QStringLiteral("/missing.bmp")},
                                               {"Широкая", wide},
                                               {"Пустая", ""}});
-        FrmMain& m = rt::form<FrmMain>();
-        rt::Show(m);
-        settle();
+        FrmMain& m = openForm<FrmMain>();
         QCOMPARE(m.lblCategories->text(), QStringLiteral("Офис"));
         m.tmrPic_Timer();
         QCOMPARE(shown(m.ImgPicture), QColor(Qt::red));
 
-        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
-                          m.DatCategories->arrowRect(DataControl::Next).center());
+        clickArrow(m.DatCategories, DataControl::Next);
         QCOMPARE(m.lblCategories->text(), QStringLiteral("Пропал")); // the name at once
         m.tmrPic_Timer();
         QCOMPARE(shown(m.ImgPicture), QColor(Qt::red)); // a missing file keeps the last picture
         QVERIFY(prompts().isEmpty());
 
-        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
-                          m.DatCategories->arrowRect(DataControl::Next).center());
+        clickArrow(m.DatCategories, DataControl::Next);
         m.tmrPic_Timer();
         QCOMPARE(shown(m.ImgPicture), QColor(Qt::green));
         const QImage grabbed = m.ImgPicture->grab().toImage();
         QCOMPARE(QColor(grabbed.pixel(grabbed.width() - 1, grabbed.height() - 1)),
                  QColor(Qt::green)); // stretched
 
-        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
-                          m.DatCategories->arrowRect(DataControl::Last).center());
+        clickArrow(m.DatCategories, DataControl::Last);
         m.tmrPic_Timer();
         QVERIFY(m.ImgPicture->picture().isNull()); // an empty path clears it
     }
 
     void realTimerShowsAChangedFileWithinATick() {
         TestFolder folder;
-        const QString path = picture(folder.path(), QStringLiteral("cat.bmp"), Qt::red);
+        const QString path = writePicture(folder.path(), QStringLiteral("cat.bmp"), Qt::red);
         folder.fill(QStringLiteral("Types"), {{"Офис", path}});
         FrmMain& m = rt::form<FrmMain>();
         rt::Show(m);
-        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::red); }, 2000));
-        picture(folder.path(), QStringLiteral("cat.bmp"), Qt::blue);
-        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::blue); }, 2000));
+        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::red); }));
+        writePicture(folder.path(), QStringLiteral("cat.bmp"), Qt::blue);
+        QVERIFY(waitUntil([&] { return shown(m.ImgPicture) == QColor(Qt::blue); }));
     }
 
     void emptyTypesTable() {
         TestFolder folder;
-        FrmMain& m = rt::form<FrmMain>();
-        rt::Show(m);
-        settle();
+        FrmMain& m = openForm<FrmMain>();
         QCOMPARE(m.lblCategories->text(), QString());
         m.tmrPic_Timer();
         QVERIFY(m.ImgPicture->picture().isNull());
@@ -130,11 +116,8 @@ private slots:
     void exitQuestionNoKeepsTheRecordYesEnds() {
         TestFolder folder;
         folder.fill(QStringLiteral("Types"), {{"Первая", ""}, {"Вторая", ""}});
-        FrmMain& m = rt::form<FrmMain>();
-        rt::Show(m);
-        settle();
-        QTest::mouseClick(m.DatCategories, Qt::LeftButton, {},
-                          m.DatCategories->arrowRect(DataControl::Next).center());
+        FrmMain& m = openForm<FrmMain>();
+        clickArrow(m.DatCategories, DataControl::Next);
         later([] {
             QVERIFY(waitUntil([] { return rt::lastActivated() == FrmExit::Name; }));
             FrmExit* e = rt::loaded<FrmExit>();
@@ -161,9 +144,7 @@ private slots:
 
     void closeBoxEndsWithoutTheQuestion() {
         TestFolder folder;
-        FrmMain& m = rt::form<FrmMain>();
-        rt::Show(m);
-        settle();
+        FrmMain& m = openForm<FrmMain>();
         m.close();
         settle();
         QVERIFY(!rt::loaded<FrmMain>());
@@ -175,9 +156,7 @@ private slots:
         TestFolder folder;
         const QString marker = folder.path() + QStringLiteral("/settings-ran");
         folder.markerScript(QStringLiteral("Settings"), marker);
-        FrmMain& m = rt::form<FrmMain>();
-        rt::Show(m);
-        settle();
+        FrmMain& m = openForm<FrmMain>();
         QTest::mouseClick(m.imgSet, Qt::LeftButton);
         spin(200);
         QVERIFY(!QFile::exists(marker));
@@ -189,9 +168,7 @@ private slots:
     void failedStartsAreToldAndTheMenuStays() {
         TestFolder folder;
         rt::setProgramTitle(QStringLiteral("Orvanto"));
-        FrmMain& m = rt::form<FrmMain>();
-        rt::Show(m);
-        settle();
+        FrmMain& m = openForm<FrmMain>();
         click(m.CmdHelp); // no Helping program anywhere
         QTest::mouseDClick(m.imgSet, Qt::LeftButton);
         QCOMPARE(prompts().size(), 2);

@@ -16,27 +16,8 @@ namespace {
 const QString Types = QStringLiteral("Types");
 const QString DeleteQuestion = QStringLiteral("Вы уверены, что хотите удалить запись?");
 
-frmNewCateg& openEditor() {
-    frmNewCateg& f = rt::form<frmNewCateg>();
-    rt::Show(f);
-    settle();
-    return f;
-}
-
 QString bitmap(const TestFolder& folder, const QString& name, QColor colour, int size = 400) {
-    QImage image(size, size, QImage::Format_RGB888);
-    image.fill(colour);
-    const QString path = folder.path() + QLatin1Char('/') + name;
-    image.save(path, "BMP");
-    return path;
-}
-
-void arrow(DataControl* nav, DataControl::Arrow a) {
-    QTest::mouseClick(nav, Qt::LeftButton, {}, nav->arrowRect(a).center());
-}
-
-QColor centre(const QImage& image) {
-    return image.pixelColor(image.width() / 2, image.height() / 2);
+    return writePicture(folder.path(), name, colour, {size, size});
 }
 
 } // namespace
@@ -87,18 +68,18 @@ private slots:
                             {QStringLiteral("Игры"), QString()},
                             {QStringLiteral("Сеть"), folder.path() + QStringLiteral("/gone.bmp")},
                             {QStringLiteral("Звук"), blue}});
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         f.Timer1->tick();
         QCOMPARE(centre(f.ImgPic->picture()), QColor(Qt::red));
-        arrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Next);
         // The release wrote the default path into the empty one; the missing file keeps the picture.
         QCOMPARE(f.lblPic->text(), ErrorPicturePath);
         f.Timer1->tick();
         QCOMPARE(centre(f.ImgPic->picture()), QColor(Qt::red));
-        arrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Next);
         f.Timer1->tick();
         QCOMPARE(centre(f.ImgPic->picture()), QColor(Qt::red));
-        arrow(f.Data1, DataControl::Next);
+        clickArrow(f.Data1, DataControl::Next);
         f.Timer1->tick();
         QCOMPARE(centre(f.ImgPic->picture()), QColor(Qt::blue));
         // An empty path clears the preview.
@@ -110,12 +91,14 @@ private slots:
 
     void theMissingDefaultPictureFailsSilentlyTickAfterTick() {
         TestFolder folder;
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         click(f.cmdAdd);
         QCOMPARE(f.lblPic->text(), ErrorPicturePath);
         for (int i = 0; i < 200; ++i)
             f.Timer1->tick();
-        spin(100); // and the real timer for a while
+        // and the real timer for a while
+        QVERIFY(waitForRealTicks(
+            *f.Timer1, [editor = &f] { editor->Timer1_Timer(); }, 10));
         QVERIFY(prompts().isEmpty());
         QVERIFY(f.isLoaded());
         QCOMPARE(f.ImgPic->picture(), BuiltinPictures::categoryPlaceholder());
@@ -124,7 +107,7 @@ private slots:
     void addStoresTheRecordLeftAndBackWantsAName() {
         TestFolder folder;
         folder.fill(Types, {{QStringLiteral("Офис"), QStringLiteral("/p/office.bmp")}});
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         typeText(f.txtName, QStringLiteral("!"));
         click(f.cmdAdd);
         QCOMPARE(folder.rows(Types)[0][0], QStringLiteral("Офис!"));
@@ -143,7 +126,7 @@ private slots:
                                      {QStringLiteral("Новая"), ErrorPicturePath}}));
         // Opened again, it starts at the first category.
         settle();
-        frmNewCateg& again = openEditor();
+        frmNewCateg& again = openForm<frmNewCateg>();
         QCOMPARE(again.txtName->text(), QStringLiteral("Офис!"));
     }
 
@@ -152,20 +135,20 @@ private slots:
         folder.fill(
             Types,
             {{QString(), QString()}, {QStringLiteral(" "), QString()}, {QString(), QStringLiteral("/p")}});
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         click(f.cmdBack); // neither name nor path: closes, the record gets the default path
         QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types)[0], (QStringList{QString(), ErrorPicturePath}));
         settle();
-        frmNewCateg& second = openEditor();
-        arrow(second.Data1, DataControl::Next); // its release already fills the blank name's path
+        frmNewCateg& second = openForm<frmNewCateg>();
+        clickArrow(second.Data1, DataControl::Next); // its release already fills the blank name's path
         second.lblPic->setText(QString());
         click(second.cmdBack); // a name of one blank is a name
         QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types)[1], (QStringList{QStringLiteral(" "), ErrorPicturePath}));
         settle();
-        frmNewCateg& third = openEditor();
-        arrow(third.Data1, DataControl::Last);
+        frmNewCateg& third = openForm<frmNewCateg>();
+        clickArrow(third.Data1, DataControl::Last);
         click(third.cmdBack); // a path but no name: stays
         QCOMPARE(prompts(), QStringList{QStringLiteral("Введите имя категории")});
         QVERIFY(third.isLoaded());
@@ -174,7 +157,7 @@ private slots:
 
     void anEmptyTableOpensEmptyAndClosesWithoutWriting() {
         TestFolder folder;
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         f.Timer1->tick();
         QVERIFY(f.ImgPic->picture().isNull());
         QCOMPARE(f.txtName->text(), QString());
@@ -189,8 +172,8 @@ private slots:
     void deleteAsksAndLeavesNoRecordAfterTheLast() {
         TestFolder folder;
         folder.fill(Types, {{QStringLiteral("Офис"), QString()}, {QStringLiteral("Игры"), QString()}});
-        frmNewCateg& f = openEditor();
-        arrow(f.Data1, DataControl::Last);
+        frmNewCateg& f = openForm<frmNewCateg>();
+        clickArrow(f.Data1, DataControl::Last);
         click(f.cmdDelete); // No
         QCOMPARE(MessageBoxes::asked().last().title, QStringLiteral("Удаление"));
         QCOMPARE(MessageBoxes::asked().last().buttons, 4);
@@ -217,7 +200,7 @@ private slots:
         folder.fill(Types, {{QStringLiteral("Офис"), QString()}});
         folder.db().exec(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON Types "
                                         "BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         MessageBoxes::setNextAnswer(rt::vbYes);
         click(f.cmdDelete);
         QCOMPARE(prompts().size(), 1); // the question only
@@ -229,7 +212,7 @@ private slots:
         TestFolder folder;
         const QString green = bitmap(folder, QStringLiteral("green.bmp"), Qt::green, 32);
         folder.fill(Types, {{QStringLiteral("Офис"), QStringLiteral("/p/office.bmp")}});
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         FileDialog::setNextCancel();
         click(f.cmdBrowser);
         QCOMPARE(f.lblPic->text(), QStringLiteral("/p/office.bmp"));
@@ -238,6 +221,7 @@ private slots:
         QCOMPARE(FileDialog::asked(), QStringList(2, QStringLiteral("Точечные рисунки (*.bmp)|*.bmp|")));
         QCOMPARE(f.lblPic->text(), green);
         // The real timer shows it, stretched over the square.
+        f.Timer1->setInterval(f.Timer1->interval());
         QVERIFY(waitUntil([&] { return centre(f.ImgPic->picture()) == QColor(Qt::green); }));
         QCOMPARE(f.ImgPic->size().width(), f.ImgPic->size().height());
         click(f.cmdBack);
@@ -248,7 +232,7 @@ private slots:
     void theCloseBoxUnloadsStoringThePendingRecord() {
         TestFolder folder;
         folder.fill(Types, {{QStringLiteral("Офис"), QString()}});
-        frmNewCateg& f = openEditor();
+        frmNewCateg& f = openForm<frmNewCateg>();
         click(f.cmdAdd);
         typeText(f.txtName, QStringLiteral("Новая"));
         f.close();

@@ -36,25 +36,15 @@ QList<QStringList> others(int n, const QString& type = QStringLiteral("Друг�
 }
 
 QString writeIcon(const QString& folder, const QString& name, QColor colour) {
-    QImage img(48, 48, QImage::Format_RGB32);
-    img.fill(colour);
-    const QString path = folder + QLatin1Char('/') + name;
-    img.save(path, "PNG");
-    return path;
+    return writePicture(folder, name, colour, {48, 48}, "PNG");
 }
 
 // The menu with one category, then the chooser shown over it and activated, its timers stopped so
 // that each test runs the steps itself.
 FrmStart& openChooser(TestFolder& folder, const QString& category) {
     folder.fill(QStringLiteral("Types"), {{category, QString()}});
-    FrmMain& menu = rt::form<FrmMain>();
-    menu.tmrPic->stop();
-    FrmStart& w = rt::form<FrmStart>();
-    w.Timer1->stop();
-    w.Timer2->stop();
-    rt::Show(w);
-    settle();
-    return w;
+    stopTimers(rt::form<FrmMain>());
+    return openForm<FrmStart>();
 }
 
 void steps(FrmStart& w, int n) {
@@ -63,9 +53,7 @@ void steps(FrmStart& w, int n) {
 }
 
 void pressNavigator(FrmStart& w, DataControl::Arrow arrow) {
-    const QRect r = w.DatChange->arrowRect(arrow);
-    const QPoint at = arrow == DataControl::None ? w.DatChange->rect().center() : r.center();
-    QTest::mouseClick(w.DatChange, Qt::LeftButton, {}, at);
+    clickArrow(w.DatChange, arrow);
 }
 
 bool shown(FrmStart& w) {
@@ -127,10 +115,7 @@ private slots:
         tzset();
     }
     void init() { resetRuntime(); }
-    void cleanup() {
-        resetRuntime();
-        setClockForTests({});
-    }
+    void cleanup() { resetRuntime(); }
 
     void windowAsDesigned() {
         TestFolder folder;
@@ -224,7 +209,7 @@ private slots:
         picture.fill(Qt::green);
         menu.ImgPicture->setPicture(picture);
         FrmStart& w = rt::form<FrmStart>();
-        w.Timer1->stop();
+        stopTimers(w);
         w.FindCount = 7;
         rt::Show(w);
         settle();
@@ -234,10 +219,7 @@ private slots:
 
         // Without the menu: no category and no picture.
         resetRuntime();
-        FrmStart& alone = rt::form<FrmStart>();
-        alone.Timer1->stop();
-        rt::Show(alone);
-        settle();
+        FrmStart& alone = openForm<FrmStart>();
         QCOMPARE(alone.lblCategories->text(), QString());
         QVERIFY(alone.ImgCatName->picture().isNull());
     }
@@ -319,7 +301,9 @@ private slots:
         QCOMPARE(w.FindCount, quint64(101));
         QVERIFY(w.Timer2->isActive());
         QVERIFY(waitUntil([&] { return w.ImgIcon->picture().pixelColor(0, 0) == QColor(Qt::red); }));
-        spin(50);
+        // The icon timer runs on; no search step does.
+        QVERIFY(waitForRealTicks(
+            *w.Timer2, [chooser = &w] { chooser->Timer2_Timer(); }, 3));
         QCOMPARE(w.FindCount, quint64(101));
     }
 
@@ -630,6 +614,7 @@ private slots:
 
         // Locked only at the close: the one pending record is named.
         resetRuntime();
+        setClockForTests([] { return QDateTime(QDate(2025, 3, 4), QTime(11, 0, 0)); });
         FrmStart& again = openChooser(folder, QStringLiteral("Игры"));
         click(again.cmdOpen);
         settings->exec(QStringLiteral("BEGIN IMMEDIATE"));

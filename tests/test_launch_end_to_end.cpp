@@ -68,7 +68,9 @@ private slots:
             QVERIFY(w.Timer2->isActive());
             click(w.cmdOpen);
             QVERIFY(waitUntil([&] { return QFile::exists(marker); }));
-            spin(100); // the search runs on after the start and stays on the program
+            // The search runs on after the start and stays on the program.
+            QVERIFY(waitForRealTicks(
+                *w.Timer1, [chooser = &w] { chooser->Timer1_Timer(); }, 10));
             QCOMPARE(w.lblName->text(), QStringLiteral("Сапёр"));
             click(w.cmdBack);
             chooserDone = true;

@@ -67,9 +67,8 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("2"), code);
         FrmMainOpt* m = &startSettings();
-        spin(50);
         // The gate, the menu, and the menu reloaded after storing "2": three activations.
-        QCOMPARE(rt::activationCount(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(rt::activationCount(), 3, 10000);
         QCOMPARE(rt::loaded<FrmMainOpt>(), m);
         QVERIFY(!rt::loadedForm(QStringLiteral("frmMainSettings")));
         QCOMPARE(storedPasswordCode(folder), QStringLiteral("2"));
@@ -92,7 +91,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("2"), code);
         FrmMainOpt* m = &startSettings();
-        spin(50);
+        settle(); // a reload would be queued by now
         QCOMPARE(rt::loaded<FrmMainOpt>(), m);
         QCOMPARE(rt::activationCount(), 2); // the gate and the menu, no reload
         QCOMPARE(storedPasswordCode(folder), code);
@@ -107,7 +106,8 @@ private slots:
         folder.db().exec(QStringLiteral(
             "CREATE TRIGGER refuse BEFORE UPDATE ON Access BEGIN SELECT RAISE(ABORT, 'read-only'); END"));
         FrmMainOpt* m = &startSettings();
-        spin(100);
+        QTRY_VERIFY_WITH_TIMEOUT(!prompts().isEmpty(), 10000);
+        settle(); // a second attempt would be queued by now
         QCOMPARE(rt::loaded<FrmMainOpt>(), m);
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts().first().contains(QStringLiteral("read-only")));

@@ -86,6 +86,22 @@ void resetRuntime() {
     FileDialog::reset();
     FileDialog::setScripted(true);
     Database::setDefaultBusyTimeoutForTests(-1);
+    setClockForTests({});
+}
+
+void stopTimers(Form& form) {
+    for (Timer* t : form.findChildren<Timer*>())
+        t->stop();
+}
+
+bool waitForRealTicks(Timer& timer, std::function<void()> handler, int count) {
+    auto ticks = std::make_shared<int>(0);
+    timer.onTick([ticks, handler = std::move(handler)] {
+        ++*ticks;
+        handler();
+    });
+    timer.setInterval(timer.interval());
+    return waitUntil([&] { return *ticks >= count; });
 }
 
 QStringList prompts() {
@@ -97,6 +113,25 @@ QStringList prompts() {
 
 void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void clickArrow(DataControl* navigator, DataControl::Arrow arrow) {
+    const QPoint at =
+        arrow == DataControl::None ? navigator->rect().center() : navigator->arrowRect(arrow).center();
+    QTest::mouseClick(navigator, Qt::LeftButton, {}, at);
+}
+
+QString writePicture(const QString& folder, const QString& name, QColor colour, QSize size,
+                     const char* format) {
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    const QString path = folder + QLatin1Char('/') + name;
+    image.save(path, format);
+    return path;
+}
+
+QColor centre(const QImage& image) {
+    return image.pixelColor(image.width() / 2, image.height() / 2);
 }
 
 QWidget* nextTabStop(QWidget* widget) {

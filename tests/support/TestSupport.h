@@ -2,10 +2,16 @@
 // What the window and data tests share: a fresh program folder with its own database, a clean
 // runtime with scripted message boxes, and small helpers to find and drive real widgets.
 
+#include "Controls.h"
+#include "DataControl.h"
 #include "Database.h"
+#include "Form.h"
 #include "PrepareDatabase.h"
+#include "Runtime.h"
 
 #include <QAbstractButton>
+#include <QColor>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -36,8 +42,8 @@ private:
     std::shared_ptr<Database> m_db;
 };
 
-// Resets the runtime, scripts the message boxes and file dialogs and restores the busy timeout;
-// call in init() and cleanup().
+// Resets the runtime, scripts the message boxes and file dialogs, restores the busy timeout and
+// the real clock; call in init() and cleanup().
 void resetRuntime();
 
 // The message prompts asked so far.
@@ -51,6 +57,12 @@ template <class W> W* child(QWidget* parent, const char* name) {
 }
 
 void click(QAbstractButton* button);
+// Clicks one of a navigator's arrows (None: its caption).
+void clickArrow(DataControl* navigator, DataControl::Arrow arrow);
+// Writes a picture of one colour into `folder`; returns its path.
+QString writePicture(const QString& folder, const QString& name, QColor colour, QSize size = {400, 400},
+                     const char* format = "BMP");
+QColor centre(const QImage& image);
 // The next control that Tab moves the focus to.
 QWidget* nextTabStop(QWidget* widget);
 // Types text as key presses, Cyrillic included.
@@ -61,8 +73,25 @@ void later(std::function<void()> step);
 // every nested modal loop; gives up after 10 s by ending the program.
 void when(std::function<bool()> ready, std::function<void()> step);
 // Processes events until `done` holds or the time runs out.
-bool waitUntil(const std::function<bool()>& done, int ms = 5000);
-// Runs the event loop for a while.
+bool waitUntil(const std::function<bool()>& done, int ms = 10000);
+// Runs the event loop for a while: only to show that something does NOT happen, never to wait for
+// something that does (wait for that with waitUntil).
 void spin(int ms);
 // Lets the runtime deliver what is queued (activations, unloads).
 void settle();
+
+// Stops every timer of a window, so that only the test's own tick() calls change what they drive.
+void stopTimers(Form& form);
+
+// Loads a window with its timers stopped, shows it and lets its activation run.
+template <class F> F& openForm() {
+    F& f = rt::form<F>();
+    stopTimers(f);
+    rt::Show(f);
+    settle();
+    return f;
+}
+
+// Restarts a stopped timer for real and waits until it has ticked `count` times more, counting
+// through `handler`, which must be the window's own tick handler. The timer keeps running.
+bool waitForRealTicks(Timer& timer, std::function<void()> handler, int count = 5);
