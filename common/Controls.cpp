@@ -6,10 +6,13 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFontInfo>
 #include <QHash>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextLayout>
 #include <sys/stat.h>
 
 QFont courierFont(double points) {
@@ -47,6 +50,7 @@ void BoundField::edited(const QString& text) {
 Label::Label(QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setFont(courierFont(9.75));
+    setWordWrap(true);
 }
 
 void Label::setText(const QString& text) {
@@ -60,20 +64,101 @@ void Label::showFieldText(const QString& text) {
     m_refilling = false;
 }
 
+int Label::lineStep() const {
+    // The platform's Courier set its lines one em apart; our outline faces ask for far more room
+    // (Nimbus Mono half as much again), which would push the last line of a caption out of its label.
+    const QFontMetrics fm(font());
+    if (font().family() == QLatin1String("Courier"))
+        return std::min(fm.lineSpacing(), QFontInfo(font()).pixelSize());
+    return fm.lineSpacing();
+}
+
+void Label::paintEvent(QPaintEvent* event) {
+    if (text().isEmpty()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    QFrame::paintEvent(event);
+    const QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const QFontMetrics fm(font());
+    const int step = lineStep();
+    QTextLayout layout(text(), font(), this);
+    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(wordWrap() ? QTextOption::WordWrap : QTextOption::ManualWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(r.width());
+        line.setPosition(QPointF(0, lines * step));
+        ++lines;
+    }
+    layout.endLayout();
+    const int height = lines * step;
+    int top = r.top();
+    if (alignment() & Qt::AlignBottom)
+        top = r.bottom() + 1 - height;
+    else if (alignment() & Qt::AlignVCenter)
+        top = r.top() + (r.height() - height) / 2;
+    // Each line's baseline sits where the platform put it within its step.
+    const int baseline = step < fm.lineSpacing() ? qRound(step * 0.8) : fm.ascent();
+    QPainter p(this);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    layout.draw(&p, QPointF(r.left(), top + baseline - fm.ascent()));
+}
+
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
     setFont(courierFont(9.75));
-    connect(this, &QLineEdit::textEdited, this, [this](const QString& t) { edited(t); });
+    // Every route that changes the text ends here: typing, paste, undo, an assistive tool, code.
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { changed(t); });
 }
 
 void TextBox::setText(const QString& text) {
+    const QString before = QLineEdit::text();
+    m_byCode = true;
     QLineEdit::setText(text);
-    edited(QLineEdit::text());
+    m_byCode = false;
+    // Code that sets the text a box already shows still sets the field (a new record's empty name).
+    if (QLineEdit::text() == before)
+        edited(before);
 }
 
 void TextBox::showFieldText(const QString& text) {
     m_refilling = true;
     QLineEdit::setText(text);
     m_refilling = false;
+    m_before = m_shown = QLineEdit::text();
+}
+
+void TextBox::changed(const QString& text) {
+    if (m_adjusting)
+        return;
+    if (m_refilling) {
+        m_before = m_shown = text;
+        return;
+    }
+    QString result = text;
+    const QString& old = m_before;
+    if (m_limit > 0 && !m_byCode && text.size() > m_limit && text.size() > old.size() && text != m_shown) {
+        // Keep of what was inserted only as much as fits: the limit, or a longer stored text's own
+        // length, so that a stored text is never cut by an edit that does not delete from it.
+        qsizetype head = 0;
+        while (head < old.size() && old[head] == text[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < old.size() - head && old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
+            ++tail;
+        const qsizetype room = std::max<qsizetype>(m_limit, old.size()) - head - tail;
+        result = text.left(head + room) + text.right(tail);
+        m_adjusting = true;
+        QLineEdit::setText(result);
+        setCursorPosition(int(head + room));
+        m_adjusting = false;
+        if (result == old)
+            return;
+    }
+    m_before = result;
+    edited(result);
 }
 
 CommandButton::CommandButton(QWidget* parent, const QString& caption) : QPushButton(caption, parent) {
@@ -86,6 +171,17 @@ void CommandButton::onClick(std::function<void()> handler) {
     connect(this, &QPushButton::clicked, this, [h = std::move(handler)] { rt::run(h); });
 }
 
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        if (!event->isAutoRepeat())
+            click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
+}
+
 Frame::Frame(QWidget* parent, const QString& caption) : QGroupBox(caption, parent) {
     setFont(courierFont(9.75));
     setFocusPolicy(Qt::NoFocus);
@@ -93,20 +189,63 @@ Frame::Frame(QWidget* parent, const QString& caption) : QGroupBox(caption, paren
 
 OptionButton::OptionButton(QWidget* parent, const QString& caption) : QRadioButton(caption, parent) {
     setFont(courierFont(9.75));
-    connect(this, &QRadioButton::clicked, this, [this] {
-        if (m_click)
-            rt::run(m_click);
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        if (!on)
+            return;
+        becomeTabStop();
+        // A click reports itself below; code runs the handler in setValue.
+        if (!m_clicking && !m_byCode)
+            selected();
     });
+    connect(this, &QAbstractButton::clicked, this, [this] { selected(); });
 }
 
 void OptionButton::onClick(std::function<void()> handler) {
     m_click = std::move(handler);
 }
 
+void OptionButton::selected() {
+    if (m_click)
+        rt::run(m_click);
+}
+
 void OptionButton::setValue(bool selected) {
+    m_byCode = true;
     setChecked(selected);
-    if (selected && m_click)
+    m_byCode = false;
+    if (!selected)
+        return;
+    // The focus stays with the selection: Space on a focused neighbour would otherwise pick it.
+    QWidget* focus = window()->focusWidget();
+    if (focus && focus != this && focus->parentWidget() == parentWidget() &&
+        dynamic_cast<OptionButton*>(focus))
+        setFocus(Qt::OtherFocusReason);
+    if (m_click)
         m_click();
+}
+
+void OptionButton::nextCheckState() {
+    const bool was = m_clicking;
+    m_clicking = true;
+    QRadioButton::nextCheckState();
+    m_clicking = was;
+}
+
+void OptionButton::focusInEvent(QFocusEvent* event) {
+    QRadioButton::focusInEvent(event);
+    // Qt makes the focused option its group's tab stop; the selected one stays it.
+    if (!parentWidget())
+        return;
+    for (OptionButton* o : parentWidget()->findChildren<OptionButton*>(Qt::FindDirectChildrenOnly))
+        if (o->isChecked())
+            o->becomeTabStop();
+}
+
+void OptionButton::becomeTabStop() {
+    if (!parentWidget())
+        return;
+    for (OptionButton* o : parentWidget()->findChildren<OptionButton*>(Qt::FindDirectChildrenOnly))
+        o->setFocusPolicy(o == this ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 Image::Image(QWidget* parent) : QWidget(parent) {}

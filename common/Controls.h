@@ -39,26 +39,51 @@ private:
     QString m_field;
 };
 
+// Wraps its text at word boundaries over as many lines as its height holds, keeping its alignment.
+// Lines are one em apart, as the platform's Courier set them, so a caption sized for that fits.
 class Label : public QLabel, public BoundField {
 public:
     explicit Label(QWidget* parent);
     // Setting the text of a bound label changes the field of the current record.
     void setText(const QString& text);
     void showFieldText(const QString& text) override;
+    // The distance from one line of text to the next.
+    int lineStep() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
+// Any change of its text stores into the bound field (typing, paste, undo, accessibility, code),
+// except the data source showing its record. The typing limit holds for what the user inserts,
+// never for what the source shows: a longer stored text shows whole.
 class TextBox : public QLineEdit, public BoundField {
 public:
     explicit TextBox(QWidget* parent);
     void setText(const QString& text);
     void showFieldText(const QString& text) override;
     void recordAvailable(bool available) override { setReadOnly(!available); }
+    // 0: no limit.
+    void setTypingLimit(int characters) { m_limit = characters; }
+    int typingLimit() const { return m_limit; }
+
+private:
+    void changed(const QString& text);
+    QString m_before; // the text before the change being handled
+    QString m_shown;  // the text the source last showed
+    int m_limit = 0;
+    bool m_byCode = false;
+    bool m_adjusting = false;
 };
 
+// Enter and keypad Enter click the focused button, as Space does; no button is a default button.
 class CommandButton : public QPushButton {
 public:
     CommandButton(QWidget* parent, const QString& caption);
     void onClick(std::function<void()> handler);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 class Frame : public QGroupBox {
@@ -66,8 +91,9 @@ public:
     Frame(QWidget* parent, const QString& caption);
 };
 
-// Option buttons of one frame exclude each other. Selecting one, by a click or by setValue(true)
-// in code, runs its Click handler.
+// Option buttons of one frame exclude each other. Selecting one by any means (a click, the
+// keyboard, an assistive tool, setValue(true) in code) runs its Click handler once. The selected
+// option is its frame's tab stop, so Tab and Shift+Tab into the frame land on it.
 class OptionButton : public QRadioButton {
 public:
     OptionButton(QWidget* parent, const QString& caption);
@@ -75,8 +101,16 @@ public:
     bool value() const { return isChecked(); }
     void setValue(bool selected);
 
+protected:
+    void nextCheckState() override;
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
+    void selected();
+    void becomeTabStop();
     std::function<void()> m_click;
+    bool m_clicking = false;
+    bool m_byCode = false;
 };
 
 // Paints its picture stretched over its whole rectangle, or nothing for an empty picture.

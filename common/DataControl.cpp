@@ -5,14 +5,146 @@
 #include "Platform.h"
 #include "Runtime.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOption>
 #include <qdrawutil.h>
 
+namespace {
+
+QString arrowName(DataControl::Arrow arrow) {
+    switch (arrow) {
+    case DataControl::First:
+        return QStringLiteral("Первая запись");
+    case DataControl::Previous:
+        return QStringLiteral("Предыдущая запись");
+    case DataControl::Next:
+        return QStringLiteral("Следующая запись");
+    case DataControl::Last:
+        return QStringLiteral("Последняя запись");
+    case DataControl::None:
+        break;
+    }
+    return {};
+}
+
+// One arrow of a navigator as a button that screen readers and voice control can press.
+class ArrowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    ArrowAccessible(DataControl* navigator, DataControl::Arrow arrow)
+        : m_navigator(navigator), m_arrow(arrow) {}
+
+    bool isValid() const override { return m_navigator; }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return m_navigator ? m_navigator->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface* parent() const override {
+        return QAccessible::queryAccessibleInterface(m_navigator);
+    }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name ? arrowName(m_arrow) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!m_navigator)
+            return {};
+        const QRect r = m_navigator->arrowRect(m_arrow);
+        return QRect(m_navigator->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!m_navigator)
+            return s;
+        s.disabled = !m_navigator->isEnabled();
+        s.invisible = !m_navigator->isVisible();
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
+    }
+
+    QStringList actionNames() const override {
+        return m_navigator && m_navigator->isEnabled() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString& action) override {
+        if (m_navigator && action == pressAction())
+            m_navigator->pressArrow(m_arrow);
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QPointer<DataControl> m_navigator;
+    DataControl::Arrow m_arrow;
+};
+
+// The navigator with its four arrows as children.
+class NavigatorAccessible : public QAccessibleWidget {
+public:
+    explicit NavigatorAccessible(DataControl* navigator)
+        : QAccessibleWidget(navigator, QAccessible::ToolBar) {
+        for (DataControl::Arrow a :
+             {DataControl::First, DataControl::Previous, DataControl::Next, DataControl::Last}) {
+            auto* arrow = new ArrowAccessible(navigator, a);
+            m_arrows << QAccessible::registerAccessibleInterface(arrow);
+        }
+    }
+    ~NavigatorAccessible() override {
+        for (QAccessible::Id id : std::as_const(m_arrows))
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return static_cast<DataControl*>(widget())->caption().trimmed();
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return int(m_arrows.size()); }
+    QAccessibleInterface* child(int index) const override {
+        return index >= 0 && index < m_arrows.size() ? QAccessible::accessibleInterface(m_arrows[index])
+                                                     : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (int i = 0; i < m_arrows.size(); ++i)
+            if (QAccessible::accessibleInterface(m_arrows[i]) == child)
+                return i;
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < m_arrows.size(); ++i) {
+            QAccessibleInterface* c = child(i);
+            if (c && c->rect().contains(x, y))
+                return c;
+        }
+        return nullptr;
+    }
+
+private:
+    QList<QAccessible::Id> m_arrows;
+};
+
+QAccessibleInterface* navigatorFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("DataControl"))
+        if (auto* navigator = qobject_cast<DataControl*>(object))
+            return new NavigatorAccessible(navigator);
+    return nullptr;
+}
+
+} // namespace
+
 DataControl::DataControl(QWidget* parent, const QString& table, bool readOnly)
     : QWidget(parent), m_table(table), m_readOnly(readOnly) {
     setFont(courierFont(9.75));
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(navigatorFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
 }
 
 DataControl::~DataControl() {
@@ -153,6 +285,16 @@ void DataControl::mouseReleaseEvent(QMouseEvent* event) {
     update();
     if (pressed != None && arrowAt(event->position().toPoint()) == pressed)
         rt::run([this, pressed] { move(pressed); });
+    if (m_mouseUp)
+        rt::run(m_mouseUp);
+}
+
+void DataControl::pressArrow(Arrow arrow) {
+    if (!isEnabled() || arrow == None)
+        return;
+    if (m_mouseDown)
+        rt::run(m_mouseDown);
+    rt::run([this, arrow] { move(arrow); });
     if (m_mouseUp)
         rt::run(m_mouseUp);
 }

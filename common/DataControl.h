@@ -38,6 +38,9 @@ public:
     void close();        // without storing
 
     QRect arrowRect(Arrow arrow) const;
+    // What a click on an arrow does, for assistive tools: the press is reported, the arrow moves,
+    // the release is reported. A disabled navigator does nothing.
+    void pressArrow(Arrow arrow);
 
     // Bound fields register here.
     void bind(BoundField* field);

@@ -31,7 +31,9 @@ QString Recordset::value(const QString& field) const {
 
 void Recordset::setValue(const QString& field, const QString& text) {
     const qsizetype i = m_fields.indexOf(field);
-    if (i < 0 || !m_current || m_values[i] == text)
+    // A new record's fields hold nothing yet: an empty text set into one is stored as that empty
+    // text, not left out of the insert (which would leave the field NULL).
+    if (i < 0 || !m_current || (m_values[i] == text && !m_new))
         return;
     m_values[i] = text;
     m_changed.insert(int(i));

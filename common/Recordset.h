@@ -39,7 +39,8 @@ public:
     const QStringList& fields() const { return m_fields; }
 
     QString value(const QString& field) const;
-    // Marks the field changed when the text differs; without a current record nothing is kept.
+    // Marks the field changed when the text differs, and always on a new record; without a current
+    // record nothing is kept.
     void setValue(const QString& field, const QString& text);
     bool isChanged() const { return !m_changed.isEmpty(); }
 

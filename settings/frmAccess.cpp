@@ -6,7 +6,7 @@
 namespace {
 TextBox* passwordBox(QWidget* frame, const char* name) {
     TextBox* box = named(new TextBox(frame), name);
-    box->setMaxLength(8);
+    box->setTypingLimit(8);
     box->setAlignment(Qt::AlignCenter);
     return box;
 }

@@ -19,12 +19,13 @@ QStringList selected(frmAccess& a) {
     return out;
 }
 
-// The controls that take the focus by Tab, in the window's order.
+// The controls that take the focus, in the window's tab order (of a frame's options only the
+// selected one is a tab stop, but all keep their place in the order).
 QStringList tabOrder(frmAccess& a) {
     QStringList out;
     QWidget* w = a.OptMainYes;
     do {
-        if (w->focusPolicy() & Qt::TabFocus)
+        if (w->focusPolicy() != Qt::NoFocus)
             out << w->objectName();
         w = w->nextInFocusChain();
     } while (w != a.OptMainYes && out.size() < 50);
@@ -52,7 +53,7 @@ private slots:
         QCOMPARE(selected(a), (QStringList{"OptMainYes", "OptSetYes", "optPassYes"}));
         QVERIFY(a.windowIcon().isNull());
         for (TextBox* t : {a.txtMain, a.Text1, a.Text2}) {
-            QCOMPARE(t->maxLength(), 8);
+            QCOMPARE(t->typingLimit(), 8);
             QCOMPARE(t->echoMode(), QLineEdit::Normal);
         }
         QCOMPARE(a.txtMain->text(), QStringLiteral("прог"));

@@ -477,6 +477,27 @@ private slots:
         QVERIFY(rs->isChanged());
         QCOMPARE(column(folder, kTypes).first(), QStringLiteral("a"));
     }
+
+    // An empty text set into a new record's field is stored as that text; a field never set stays
+    // NULL, and a new record with nothing set is not stored at all.
+    void anEmptyTextSetIntoANewRecordIsStoredAsText() {
+        TestFolder folder;
+        folder.fill(kTypes, {});
+        auto rs = openTypes(folder);
+        rs->AddNew();
+        rs->setValue(QStringLiteral("NameType"), QString());
+        rs->AddNew();
+        rs->setValue(QStringLiteral("NameType"), QStringLiteral(""));
+        rs->setValue(QStringLiteral("IconType"), QStringLiteral("pic.bmp"));
+        rs->AddNew();
+        rs->arrowFirst();
+        QCOMPARE(folder.rows(kTypes).size(), 2);
+        // What SQLite holds, written where the test can read it.
+        folder.db().exec(
+            QStringLiteral("UPDATE Types SET IconType = typeof(NameType) || '/' || typeof(IconType)"));
+        QCOMPARE(column(folder, kTypes, 1), (QStringList{"text/null", "text/text"}));
+        QCOMPARE(column(folder, kTypes, 0), (QStringList{"", ""}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecordset)

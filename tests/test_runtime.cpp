@@ -10,6 +10,8 @@
 #include "Schema.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QtTest>
 
 namespace {
@@ -300,6 +302,121 @@ private slots:
         b.setValue(true);
         QCOMPARE(clicks, (QStringList{"a", "c", "b"}));
         QVERIFY(!a.value() && b.value() && c.value());
+    }
+
+    // A mouse click, Space, an assistive tool's toggle or press, and code: each selects the option
+    // and runs its Click handler exactly once.
+    void anOptionSelectedByAnyRouteRunsItsClickOnce() {
+        QWidget w;
+        Frame f(&w, QStringLiteral("one"));
+        f.setGeometry(0, 0, 300, 200);
+        OptionButton a(&f, QStringLiteral("a")), b(&f, QStringLiteral("b")), c(&f, QStringLiteral("c"));
+        a.setGeometry(10, 20, 80, 25);
+        b.setGeometry(10, 50, 80, 25);
+        c.setGeometry(10, 80, 80, 25);
+        QStringList clicks;
+        a.onClick([&] { clicks << "a"; });
+        b.onClick([&] { clicks << "b"; });
+        c.onClick([&] { clicks << "c"; });
+        w.show();
+        QTest::mouseClick(&b, Qt::LeftButton, {}, QPoint(6, b.height() / 2)); // on its circle
+        QCOMPARE(clicks, QStringList{"b"});
+        QTest::keyClick(&c, Qt::Key_Space);
+        QCOMPARE(clicks, (QStringList{"b", "c"}));
+        QAccessible::queryAccessibleInterface(&a)->actionInterface()->doAction(
+            QAccessibleActionInterface::toggleAction());
+        QCOMPARE(clicks, (QStringList{"b", "c", "a"}));
+        QVERIFY(a.value() && !b.value() && !c.value());
+        QAccessible::queryAccessibleInterface(&b)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE_WITH_TIMEOUT(clicks, (QStringList{"b", "c", "a", "b"}), 10000);
+        c.setValue(true);
+        QCOMPARE(clicks, (QStringList{"b", "c", "a", "b", "c"}));
+        QVERIFY(c.value() && !b.value());
+    }
+
+    // Whatever route changes a bound text box, the record gets it once; showing a record is no edit.
+    void everyChangeOfABoundTextBoxIsStored() {
+        TestFolder folder;
+        folder.fill(QStringLiteral("Types"), {{"один", ""}, {"два", ""}, {"три", ""}});
+        Editor& e = rt::form<Editor>();
+        rt::Show(e);
+        settle();
+        ::Recordset& rs = e.data->Recordset();
+        QVERIFY(!rs.isChanged());
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(e.name);
+        box->setText(QAccessible::Value, QStringLiteral("раз"));
+        QCOMPARE(e.name->text(), QStringLiteral("раз"));
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("раз"));
+        rs.arrowNext();
+        QVERIFY(!rs.isChanged()); // the refill of "два" is no edit
+
+        box->editableTextInterface()->insertText(0, QStringLiteral("x"));
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("xдва"));
+        e.name->setCursorPosition(4);
+        typeText(e.name, QStringLiteral("z"));
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("xдваz"));
+        QTest::keyClick(e.name, Qt::Key_Z, Qt::ControlModifier); // undo
+        QCOMPARE(e.name->text(), QStringLiteral("xдва"));
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("xдва"));
+        rs.arrowNext();
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("-вставка"));
+        e.name->end(false);
+        e.name->paste();
+        QCOMPARE(rs.value(QStringLiteral("NameType")), QStringLiteral("три-вставка"));
+        rs.arrowFirst();
+        QCOMPARE(e.name->text(), QStringLiteral("раз"));
+        QVERIFY(!rs.isChanged());
+        rt::Unload(e);
+        QCOMPARE(folder.rows(QStringLiteral("Types")),
+                 (QList<QStringList>{{"раз", ""}, {"xдва", ""}, {"три-вставка", ""}}));
+    }
+
+    // Enter and keypad Enter click the focused button; in a text box Enter clicks nothing.
+    void enterClicksTheFocusedButtonOnly() {
+        int clicks = 0;
+        A::onButton = [&](A&) { ++clicks; };
+        A& a = rt::form<A>();
+        TextBox* box = new TextBox(&a);
+        rt::Show(a);
+        settle();
+        QTest::keyClick(a.button, Qt::Key_Return);
+        QCOMPARE(clicks, 1);
+        QTest::keyClick(a.button, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(clicks, 2);
+        QTest::keyClick(a.button, Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(clicks, 2);
+        QVERIFY(!a.button->isDefault() && !a.button->autoDefault());
+    }
+
+    // A label wraps its text at word boundaries within its width, keeping its alignment, with its
+    // lines set one em apart in Courier.
+    void labelsWrapTheirText() {
+        QWidget w;
+        Label label(&w);
+        QVERIFY(label.wordWrap());
+        label.setAlignment(Qt::AlignCenter);
+        label.setGeometry(0, 0, 200, 60);
+        label.setText(QStringLiteral("слово слово слово слово слово слово"));
+        QCOMPARE(label.alignment(), Qt::Alignment(Qt::AlignCenter));
+        QCOMPARE(label.lineStep(), QFontInfo(label.font()).pixelSize());
+        w.show();
+        const QImage shot = label.grab().toImage();
+        // The ink spans more than one line.
+        int first = -1, last = -1;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (qGray(shot.pixel(x, y)) < 100) {
+                    if (first < 0)
+                        first = y;
+                    last = y;
+                    break;
+                }
+        QVERIFY(first >= 0);
+        QVERIFY2(last - first >= label.lineStep(), qPrintable(QStringLiteral("%1..%2").arg(first).arg(last)));
     }
 };
 
