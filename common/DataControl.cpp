@@ -4,6 +4,7 @@
 #include "Database.h"
 #include "Platform.h"
 #include "Runtime.h"
+#include "Schema.h"
 
 #include <QAccessibleWidget>
 #include <QMouseEvent>
@@ -175,13 +176,12 @@ void DataControl::unbind(BoundField* field) {
 void DataControl::open() {
     auto db = Database::open(DatabaseName);
     if (!db->tables().contains(m_table))
-        throw DbError(QStringLiteral("В базе данных %1 нет таблицы %2.").arg(DatabaseName, m_table));
+        throw DbError(Missing::table(DatabaseName, m_table));
     const QStringList columns = db->columns(m_table);
     QStringList fields;
     for (BoundField* f : m_fields) {
         if (!columns.contains(f->dataField()))
-            throw DbError(QStringLiteral("В таблице %2 базы данных %1 нет поля %3.")
-                              .arg(DatabaseName, m_table, f->dataField()));
+            throw DbError(Missing::field(DatabaseName, m_table, f->dataField()));
         if (!fields.contains(f->dataField()))
             fields << f->dataField();
     }

@@ -1,5 +1,7 @@
 #include "MessageBoxes.h"
 
+#include "MessageBoxCodes.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -14,11 +16,11 @@ namespace MessageBoxes {
 
 int show(const QString& prompt, int buttons, const QString& title) {
     g_asked.append({prompt, buttons, title});
-    const bool yesNo = buttons == 4;
+    const bool yesNo = buttons == rt::vbYesNo;
     if (g_scripted) {
         if (!g_answers.isEmpty())
             return g_answers.takeFirst();
-        return yesNo ? 7 : 1;
+        return yesNo ? rt::vbNo : rt::vbOK;
     }
     QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton, QApplication::activeWindow());
     box.setWindowModality(Qt::ApplicationModal);
@@ -32,8 +34,8 @@ int show(const QString& prompt, int buttons, const QString& title) {
     }
     const int r = box.exec();
     if (!yesNo)
-        return 1;
-    return r == QMessageBox::Yes ? 6 : 7;
+        return rt::vbOK;
+    return r == QMessageBox::Yes ? rt::vbYes : rt::vbNo;
 }
 
 void setScripted(bool scripted) {

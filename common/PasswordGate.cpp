@@ -3,10 +3,16 @@
 #include "Runtime.h"
 #include "Schema.h"
 
-PasswordGate::PasswordGate(GateSettings settings) : Form(settings.name), m_settings(std::move(settings)) {
+PasswordGate& PasswordGate::load(const GateSettings& settings, std::function<Form&()> successor) {
+    return static_cast<PasswordGate&>(
+        rt::formNamed(settings.name, [&] { return new PasswordGate(settings, std::move(successor)); }));
+}
+
+PasswordGate::PasswordGate(const GateSettings& settings, std::function<Form&()> successor)
+    : Form(settings.name), m_settings(settings), m_successor(std::move(successor)) {
     setCaption(m_settings.caption);
-    if (!m_settings.icon.isNull())
-        setIconPicture(m_settings.icon);
+    if (m_settings.icon)
+        setIconPicture(m_settings.icon());
     setClientSize(m_settings.clientWidth, m_settings.clientHeight);
 
     cmdOk = named(new CommandButton(this, QStringLiteral("Принять")), "cmdOk");
@@ -18,9 +24,9 @@ PasswordGate::PasswordGate(GateSettings settings) : Form(settings.name), m_setti
     txtPassword->setMaxLength(8);
     txtPassword->setAlignment(Qt::AlignCenter);
 
-    Data1 = named(new DataControl(this, QStringLiteral("Passwords")), "Data1");
+    Data1 = named(new DataControl(this, Tables::Passwords().name), "Data1");
     Data1->hide();
-    Data2 = named(new DataControl(this, QStringLiteral("Access")), "Data2");
+    Data2 = named(new DataControl(this, Tables::Access().name), "Data2");
     Data2->hide();
     lblpass = new Label(this);
     lblpass->setObjectName(m_settings.passwordLabel);
@@ -54,8 +60,7 @@ void PasswordGate::Form_Activate() {
     // rather than admit an empty password box.
     for (DataControl* source : {Data1, Data2}) {
         if (!source->Recordset().hasCurrent()) {
-            rt::MsgBox(QStringLiteral("В таблице %1 базы данных %2 нет записи.")
-                           .arg(source->RecordSource(), source->DatabaseName));
+            rt::MsgBox(Missing::record(source->DatabaseName, source->RecordSource()));
             cmdOk->setEnabled(false);
             txtPassword->setVisible(false);
             return;
@@ -86,7 +91,7 @@ void PasswordGate::cmdExit_Click() {
 
 void PasswordGate::showSuccessor() {
     // The successor may unload this gate: nothing of the gate is touched after the show.
-    Form& next = m_settings.successor();
+    Form& next = m_successor();
     if (m_settings.successorModal)
         rt::ShowModal(next);
     else

@@ -7,6 +7,9 @@ namespace {
 [[noreturn]] void noCurrentRecord() {
     throw RuntimeError(QStringLiteral("Нет текущей записи."));
 }
+[[noreturn]] void readOnlyTable(const QString& table) {
+    throw RuntimeError(QStringLiteral("Таблица %1 открыта только для чтения.").arg(table));
+}
 } // namespace
 
 Recordset::Recordset(std::shared_ptr<Database> db, const QString& table, const QStringList& fields,
@@ -106,7 +109,7 @@ void Recordset::moveTo(int index) {
 
 void Recordset::AddNew() {
     if (m_readOnly)
-        throw RuntimeError(QStringLiteral("Таблица %1 открыта только для чтения.").arg(m_table));
+        readOnlyTable(m_table);
     leave();
     m_current = true;
     m_new = true;
@@ -122,7 +125,7 @@ void Recordset::Delete() {
     if (!m_current)
         noCurrentRecord();
     if (m_readOnly)
-        throw RuntimeError(QStringLiteral("Таблица %1 открыта только для чтения.").arg(m_table));
+        readOnlyTable(m_table);
     if (m_new) {
         clearCurrent(int(m_ids.size()));
         return;

@@ -1,6 +1,10 @@
 #pragma once
 // The forms runtime: loading and unloading windows, modal and modeless shows, our own Activate
 // event, End, the program's title, and the one place where handlers run and their failures land.
+// A window never lists its data sources and timers: the runtime finds them among its children to
+// open, store and close the sources and stop the timers as it loads and unloads the window.
+
+#include "MessageBoxCodes.h"
 
 #include <QString>
 #include <functional>
@@ -8,10 +12,6 @@
 class Form;
 
 namespace rt {
-
-// Message boxes
-enum { vbOKOnly = 0, vbYesNo = 4 };
-enum { vbOK = 1, vbYes = 6, vbNo = 7 };
 
 void setProgramTitle(const QString& title);
 QString programTitle();

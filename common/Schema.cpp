@@ -12,23 +12,28 @@ QString DatabasePath() {
 
 namespace Tables {
 const TableDef& Programs() {
-    static const TableDef t{"Programs", {"Name", "Company", "Type", "Directory", "IconDir"}};
+    using namespace Fields::Programs;
+    static const TableDef t{"Programs", {Name, Company, Type, Directory, IconDir}};
     return t;
 }
 const TableDef& Types() {
-    static const TableDef t{"Types", {"NameType", "IconType"}};
+    using namespace Fields::Types;
+    static const TableDef t{"Types", {NameType, IconType}};
     return t;
 }
 const TableDef& Fixing() {
-    static const TableDef t{"Fixing", {"Name", "FixDate", "FixTime"}};
+    using namespace Fields::Fixing;
+    static const TableDef t{"Fixing", {Name, FixDate, FixTime}};
     return t;
 }
 const TableDef& Passwords() {
-    static const TableDef t{"Passwords", {"Progr", "Settings", "Look"}};
+    using namespace Fields::Passwords;
+    static const TableDef t{"Passwords", {Progr, Settings, Look}};
     return t;
 }
 const TableDef& Access() {
-    static const TableDef t{"Access", {"MainProg", "Settings", "Password"}};
+    using namespace Fields::Access;
+    static const TableDef t{"Access", {MainProg, Settings, Password}};
     return t;
 }
 QList<const TableDef*> all() {
@@ -42,6 +47,18 @@ QStringList fieldsOf(const QString& table) {
 }
 } // namespace Tables
 
+namespace Missing {
+QString table(const QString& path, const QString& table) {
+    return QStringLiteral("В базе данных %1 нет таблицы %2.").arg(path, table);
+}
+QString field(const QString& path, const QString& table, const QString& field) {
+    return QStringLiteral("В таблице %2 базы данных %1 нет поля %3.").arg(path, table, field);
+}
+QString record(const QString& path, const QString& table) {
+    return QStringLiteral("В таблице %2 базы данных %1 нет записи.").arg(path, table);
+}
+} // namespace Missing
+
 QString checkDatabase(const QString& path) {
     if (!QFileInfo(path).isFile())
         return QStringLiteral("Файл базы данных %1 не найден.").arg(path);
@@ -51,16 +68,15 @@ QString checkDatabase(const QString& path) {
         for (const TableDef* t : Tables::all()) {
             const QString name = QString::fromLatin1(t->name);
             if (!tables.contains(name))
-                return QStringLiteral("В базе данных %1 нет таблицы %2.").arg(path, name);
+                return Missing::table(path, name);
             const QStringList cols = db->columns(name);
             for (const QString& f : t->fields)
                 if (!cols.contains(f))
-                    return QStringLiteral("В таблице %2 базы данных %1 нет поля %3.").arg(path, name, f);
+                    return Missing::field(path, name, f);
         }
         for (const TableDef* t : {&Tables::Access(), &Tables::Passwords()}) {
             if (db->count(QString::fromLatin1(t->name)) == 0)
-                return QStringLiteral("В таблице %2 базы данных %1 нет записи.")
-                    .arg(path, QString::fromLatin1(t->name));
+                return Missing::record(path, QString::fromLatin1(t->name));
         }
     } catch (const DbError& e) {
         return QStringLiteral("Файл %1 не открывается как база данных (%2).").arg(path, e.message());

@@ -25,6 +25,43 @@ QList<const TableDef*> all();
 QStringList fieldsOf(const QString& table);
 } // namespace Tables
 
+// The fields by table, for the windows that bind them.
+namespace Fields {
+namespace Programs {
+inline const QString Name = QStringLiteral("Name");
+inline const QString Company = QStringLiteral("Company");
+inline const QString Type = QStringLiteral("Type");
+inline const QString Directory = QStringLiteral("Directory");
+inline const QString IconDir = QStringLiteral("IconDir");
+} // namespace Programs
+namespace Types {
+inline const QString NameType = QStringLiteral("NameType");
+inline const QString IconType = QStringLiteral("IconType");
+} // namespace Types
+namespace Fixing {
+inline const QString Name = QStringLiteral("Name");
+inline const QString FixDate = QStringLiteral("FixDate");
+inline const QString FixTime = QStringLiteral("FixTime");
+} // namespace Fixing
+namespace Passwords {
+inline const QString Progr = QStringLiteral("Progr");
+inline const QString Settings = QStringLiteral("Settings");
+inline const QString Look = QStringLiteral("Look");
+} // namespace Passwords
+namespace Access {
+inline const QString MainProg = QStringLiteral("MainProg");
+inline const QString Settings = QStringLiteral("Settings");
+inline const QString Password = QStringLiteral("Password");
+} // namespace Access
+} // namespace Fields
+
+// What the user is told when the database lacks a part a program needs.
+namespace Missing {
+QString table(const QString& path, const QString& table);
+QString field(const QString& path, const QString& table, const QString& field);
+QString record(const QString& path, const QString& table);
+} // namespace Missing
+
 namespace AccessLevel {
 inline const QString Denied = QStringLiteral("0");
 inline const QString WithPassword = QStringLiteral("1");

@@ -3,6 +3,7 @@
 #include "BuiltinPictures.h"
 #include "FrmExit.h"
 #include "FrmStart.h"
+#include "PasswordGate.h"
 #include "Platform.h"
 #include "Runtime.h"
 #include "Schema.h"
@@ -22,7 +23,7 @@ FrmMain::FrmMain() : Form(Name) {
     cmdEnd = named(new CommandButton(this, QStringLiteral("Выход")), "cmdEnd");
     place(cmdEnd, 720, 4320, 2055, 495);
     cmdEnd->setToolTip(QStringLiteral("Закрыть"));
-    DatCategories = named(new DataControl(this, QStringLiteral("Types")), "DatCategories");
+    DatCategories = named(new DataControl(this, Tables::Types().name), "DatCategories");
     DatCategories->setCaption(QStringLiteral("          Переход по категориям"));
     place(DatCategories, 720, 4800, 6660, 465);
     DatCategories->setToolTip(QStringLiteral("Смена категорий"));
@@ -32,11 +33,11 @@ FrmMain::FrmMain() : Form(Name) {
     ImgPicture->setPicture(BuiltinPictures::categoryPlaceholder());
     LblIcon = named(new Label(this), "LblIcon");
     place(LblIcon, 120, 120, 855, 495);
-    LblIcon->setDataSource(DatCategories, QStringLiteral("IconType"));
+    LblIcon->setDataSource(DatCategories, Fields::Types::IconType);
     LblIcon->hide();
     lblCategories = named(new Label(this), "lblCategories");
     place(lblCategories, 1200, 120, 5175, 495);
-    lblCategories->setDataSource(DatCategories, QStringLiteral("NameType"));
+    lblCategories->setDataSource(DatCategories, Fields::Types::NameType);
     lblCategories->setAlignment(Qt::AlignCenter);
     lblCategories->setFont(courierFont(15));
     imgSet = named(new Image(this), "imgSet");
@@ -60,7 +61,7 @@ void FrmMain::Form_Load() {
 }
 
 void FrmMain::Form_Activate() {
-    rt::UnloadNamed(QStringLiteral("frmPassMain"));
+    rt::UnloadNamed(Gates::PassMain.name);
 }
 
 void FrmMain::tmrPic_Timer() {

@@ -4,6 +4,7 @@
 #include "FrmMain.h"
 #include "Platform.h"
 #include "Runtime.h"
+#include "Schema.h"
 
 namespace {
 const QString Ready = QStringLiteral("Статус: Готово.");
@@ -19,7 +20,7 @@ FrmStart::FrmStart() : Form(Name) {
     // "Назад" is the one way out, so that every launch record passes its last store point.
     setCloseBox(false);
 
-    Data1 = named(new DataControl(this, QStringLiteral("Fixing")), "Data1");
+    Data1 = named(new DataControl(this, Tables::Fixing().name), "Data1");
     place(Data1, 120, 4920, 1140, 345);
     Data1->hide();
     Timer2 = named(new Timer(this, 50), "Timer2");
@@ -27,7 +28,7 @@ FrmStart::FrmStart() : Form(Name) {
     cmdOpen = named(new CommandButton(this, QStringLiteral("Запуск")), "cmdOpen");
     place(cmdOpen, 3360, 3120, 3375, 495);
     cmdOpen->setToolTip(QStringLiteral("Запустить программу"));
-    DatChange = named(new DataControl(this, QStringLiteral("Programs"), true), "DatChange");
+    DatChange = named(new DataControl(this, Tables::Programs().name, true), "DatChange");
     DatChange->setCaption(QStringLiteral("               Выбор программы"));
     place(DatChange, 120, 2640, 6660, 465);
     DatChange->setToolTip(QStringLiteral("Выбор программы"));
@@ -43,27 +44,27 @@ FrmStart::FrmStart() : Form(Name) {
     LblStatus->setAlignment(Qt::AlignCenter);
     lblfixTime = named(new Label(this), "lblfixTime");
     place(lblfixTime, 2880, 4800, 495, 495);
-    lblfixTime->setDataSource(Data1, QStringLiteral("FixTime"));
+    lblfixTime->setDataSource(Data1, Fields::Fixing::FixTime);
     lblfixTime->hide();
     lblFixDate = named(new Label(this), "lblFixDate");
     place(lblFixDate, 2160, 4800, 495, 495);
-    lblFixDate->setDataSource(Data1, QStringLiteral("FixDate"));
+    lblFixDate->setDataSource(Data1, Fields::Fixing::FixDate);
     lblFixDate->hide();
     lblFixName = named(new Label(this), "lblFixName");
     place(lblFixName, 1440, 4800, 495, 495);
-    lblFixName->setDataSource(Data1, QStringLiteral("Name"));
+    lblFixName->setDataSource(Data1, Fields::Fixing::Name);
     lblFixName->hide();
     lblIconCat = named(new Label(this), "lblIconCat");
     place(lblIconCat, 3600, 120, 495, 495);
-    lblIconCat->setDataSource(DatChange, QStringLiteral("IconDir"));
+    lblIconCat->setDataSource(DatChange, Fields::Programs::IconDir);
     lblIconCat->hide();
     LblType = named(new Label(this), "LblType");
     place(LblType, 4200, 120, 615, 495);
-    LblType->setDataSource(DatChange, QStringLiteral("Type"));
+    LblType->setDataSource(DatChange, Fields::Programs::Type);
     LblType->hide();
     lblComp = named(new Label(this), "lblComp");
     place(lblComp, 1200, 720, 5535, 495);
-    lblComp->setDataSource(DatChange, QStringLiteral("Company"));
+    lblComp->setDataSource(DatChange, Fields::Programs::Company);
     lblComp->setAlignment(Qt::AlignCenter);
     lblComp->setFont(courierNewFont(24));
     QPalette darkBlue = lblComp->palette();
@@ -71,11 +72,11 @@ FrmStart::FrmStart() : Form(Name) {
     lblComp->setPalette(darkBlue);
     lblDir = named(new Label(this), "lblDir");
     place(lblDir, 4920, 120, 615, 495);
-    lblDir->setDataSource(DatChange, QStringLiteral("Directory"));
+    lblDir->setDataSource(DatChange, Fields::Programs::Directory);
     lblDir->hide();
     lblName = named(new Label(this), "lblName");
     place(lblName, 960, 1560, 5775, 975);
-    lblName->setDataSource(DatChange, QStringLiteral("Name"));
+    lblName->setDataSource(DatChange, Fields::Programs::Name);
     lblName->setAlignment(Qt::AlignCenter);
     lblName->setFont(courierFont(15));
     ImgIcon = named(new Image(this), "ImgIcon");

@@ -31,11 +31,11 @@ FrmMainOpt::FrmMainOpt() : Form(Name) {
     txtPass = named(new TextBox(this), "txtPass");
     place(txtPass, 1560, 120, 1215, 495);
     txtPass->hide();
-    Data1 = named(new DataControl(this, QStringLiteral("Access")), "Data1");
+    Data1 = named(new DataControl(this, Tables::Access().name), "Data1");
     Data1->setCaption(QStringLiteral("Data1"));
     place(Data1, 120, 120, 1215, 300);
     Data1->hide();
-    txtPass->setDataSource(Data1, QStringLiteral("Password"));
+    txtPass->setDataSource(Data1, Fields::Access::Password);
     cmdEnd = named(new CommandButton(this, QStringLiteral("Выход")), "cmdEnd");
     place(cmdEnd, 2280, 2280, 2415, 495);
     cmdYes = named(new CommandButton(this, QStringLiteral("Открыть")), "cmdYes");
@@ -79,7 +79,7 @@ void FrmMainOpt::Form_Activate() {
             rt::Show(rt::form<FrmMainOpt>());
         }
     }
-    rt::UnloadNamed(QStringLiteral("frmMainSettings"));
+    rt::UnloadNamed(Gates::MainSettings.name);
 }
 
 void FrmMainOpt::cmdYes_Click() {

@@ -1,5 +1,6 @@
 #include "frmAccess.h"
 
+#include "PasswordGate.h"
 #include "Runtime.h"
 #include "Schema.h"
 
@@ -28,10 +29,10 @@ frmAccess::frmAccess() : Form(Name) {
     // Left only through "Назад", which closes the gate behind it as well.
     setCloseBox(false);
 
-    Data2 = named(new DataControl(this, QStringLiteral("Passwords")), "Data2");
+    Data2 = named(new DataControl(this, Tables::Passwords().name), "Data2");
     place(Data2, 5520, 4080, 1215, 345);
     Data2->hide();
-    Data1 = named(new DataControl(this, QStringLiteral("Access")), "Data1");
+    Data1 = named(new DataControl(this, Tables::Access().name), "Data1");
     place(Data1, 6840, 4080, 1215, 345);
     Data1->hide();
     cmdBack = named(new CommandButton(this, QStringLiteral("Назад")), "cmdBack");
@@ -41,7 +42,7 @@ frmAccess::frmAccess() : Form(Name) {
     place(fraPass, 120, 2880, 7935, 975);
     Text2 = passwordBox(fraPass, "Text2");
     place(Text2, 5400, 240, 2415, 495);
-    Text2->setDataSource(Data2, QStringLiteral("Look"));
+    Text2->setDataSource(Data2, Fields::Passwords::Look);
     OptPassPass = named(new OptionButton(fraPass, QStringLiteral("Доступ с паролем")), "OptPassPass");
     place(OptPassPass, 2760, 360, 2535, 375);
     optPassYes = named(new OptionButton(fraPass, QStringLiteral("Доступ свободный")), "optPassYes");
@@ -52,7 +53,7 @@ frmAccess::frmAccess() : Form(Name) {
     place(fraSetting, 120, 1800, 7935, 975);
     Text1 = passwordBox(fraSetting, "Text1");
     place(Text1, 5400, 240, 2415, 495);
-    Text1->setDataSource(Data2, QStringLiteral("Settings"));
+    Text1->setDataSource(Data2, Fields::Passwords::Settings);
     OptSetPass = named(new OptionButton(fraSetting, QStringLiteral("Доступ с паролем")), "OptSetPass");
     place(OptSetPass, 2760, 360, 2535, 375);
     OptSetYes = named(new OptionButton(fraSetting, QStringLiteral("Доступ свободный")), "OptSetYes");
@@ -63,7 +64,7 @@ frmAccess::frmAccess() : Form(Name) {
     place(fraMain, 120, 120, 7935, 1575);
     txtMain = passwordBox(fraMain, "txtMain");
     place(txtMain, 120, 840, 7695, 495);
-    txtMain->setDataSource(Data2, QStringLiteral("Progr"));
+    txtMain->setDataSource(Data2, Fields::Passwords::Progr);
     optMainNo = named(new OptionButton(fraMain, QStringLiteral("Доступ запрещен")), "optMainNo");
     place(optMainNo, 5400, 360, 2415, 375);
     OptMainPass = named(new OptionButton(fraMain, QStringLiteral("Доступ с паролем")), "OptMainPass");
@@ -74,13 +75,13 @@ frmAccess::frmAccess() : Form(Name) {
 
     lblPass = codeLabel(this, "lblPass");
     place(lblPass, 4200, 3960, 1215, 495);
-    lblPass->setDataSource(Data1, QStringLiteral("Password"));
+    lblPass->setDataSource(Data1, Fields::Access::Password);
     lblSet = codeLabel(this, "lblSet");
     place(lblSet, 2880, 3960, 1215, 495);
-    lblSet->setDataSource(Data1, QStringLiteral("Settings"));
+    lblSet->setDataSource(Data1, Fields::Access::Settings);
     lblMain = codeLabel(this, "lblMain");
     place(lblMain, 1560, 3960, 1215, 495);
-    lblMain->setDataSource(Data1, QStringLiteral("MainProg"));
+    lblMain->setDataSource(Data1, Fields::Access::MainProg);
 
     // The options of the three frames, "Назад", then the three password boxes.
     const QList<QWidget*> tabOrder{OptMainYes,  OptMainPass, optMainNo, OptSetYes, OptSetPass, optPassYes,
@@ -155,5 +156,5 @@ void frmAccess::cmdBack_Click() {
     if (!rt::StoreBeforeUnload(*this))
         return;
     rt::Unload(*this);
-    rt::UnloadNamed(QStringLiteral("frmPass"));
+    rt::UnloadNamed(Gates::Pass.name);
 }

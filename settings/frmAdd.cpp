@@ -42,7 +42,7 @@ frmAdd::frmAdd() : Form(Name) {
     txtCopy->setAlignment(Qt::AlignCenter);
     txtCopy->setEnabled(false);
     txtCopy->hide();
-    Data1 = named(new DataControl(this, QStringLiteral("Types"), true), "Data1");
+    Data1 = named(new DataControl(this, Tables::Types().name, true), "Data1");
     place(Data1, 5760, 1320, 1575, 465);
     cmdIcoBrowser = browseButton(named(new CommandButton(this, QStringLiteral("...")), "cmdIcoBrowser"));
     place(cmdIcoBrowser, 4200, 3360, 615, 495);
@@ -64,7 +64,7 @@ frmAdd::frmAdd() : Form(Name) {
     place(cmdDelete, 2880, 5160, 1215, 495);
     cmdAdd = named(new CommandButton(this, QStringLiteral("Добавить")), "cmdAdd");
     place(cmdAdd, 1560, 5160, 1335, 495);
-    DatEdit = named(new DataControl(this, QStringLiteral("Programs")), "DatEdit");
+    DatEdit = named(new DataControl(this, Tables::Programs().name), "DatEdit");
     place(DatEdit, 120, 5160, 1380, 540);
     Label6 = named(new Label(this), "Label6");
     Label6->setText(QStringLiteral("Если отсутствует картинка, то здесь ничего не указываийте."));
@@ -91,12 +91,12 @@ frmAdd::frmAdd() : Form(Name) {
     Label1->setText(QStringLiteral("Наименование"));
     place(Label1, 120, 240, 1815, 255);
 
-    txtCopy->setDataSource(Data1, QStringLiteral("NameType"));
-    txtName->setDataSource(DatEdit, QStringLiteral("Name"));
-    Text1->setDataSource(DatEdit, QStringLiteral("Company"));
-    lblType->setDataSource(DatEdit, QStringLiteral("Type"));
-    lblDir->setDataSource(DatEdit, QStringLiteral("Directory"));
-    lblIcon->setDataSource(DatEdit, QStringLiteral("IconDir"));
+    txtCopy->setDataSource(Data1, Fields::Types::NameType);
+    txtName->setDataSource(DatEdit, Fields::Programs::Name);
+    Text1->setDataSource(DatEdit, Fields::Programs::Company);
+    lblType->setDataSource(DatEdit, Fields::Programs::Type);
+    lblDir->setDataSource(DatEdit, Fields::Programs::Directory);
+    lblIcon->setDataSource(DatEdit, Fields::Programs::IconDir);
 
     setTabOrder(cmdAdd, cmdDelete);
     setTabOrder(cmdDelete, cmdBack);
@@ -131,8 +131,7 @@ void frmAdd::cmdAdd_Click() {
     cmdExeBrowser->setEnabled(true);
     cmdIcoBrowser->setEnabled(true);
     Data1->setEnabled(true);
-    if (lblIcon->text().isEmpty())
-        lblIcon->setText(ErrorIconPath);
+    fillEmptyIcon();
 }
 
 void frmAdd::cmdEdit_Click() {
@@ -195,8 +194,7 @@ void frmAdd::Data1_MouseUp() {
 }
 
 void frmAdd::DatEdit_MouseDown() {
-    if (lblIcon->text().isEmpty())
-        lblIcon->setText(ErrorIconPath);
+    fillEmptyIcon();
 }
 
 void frmAdd::cmdBack_Click() {
@@ -207,12 +205,15 @@ void frmAdd::cmdBack_Click() {
     } else if (lblDir->text().isEmpty()) {
         rt::MsgBox(QStringLiteral("Укажите директорию запуска"));
     } else {
-        if (lblIcon->text().isEmpty())
-            lblIcon->setText(ErrorIconPath);
+        fillEmptyIcon();
         if (rt::StoreBeforeUnload(*this))
             rt::Unload(*this);
         return;
     }
+    fillEmptyIcon();
+}
+
+void frmAdd::fillEmptyIcon() {
     if (lblIcon->text().isEmpty())
         lblIcon->setText(ErrorIconPath);
 }

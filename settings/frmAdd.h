@@ -47,4 +47,7 @@ public:
     Label* Label3;
     Label* Label2;
     Label* Label1;
+
+private:
+    void fillEmptyIcon();
 };

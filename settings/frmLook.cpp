@@ -13,7 +13,7 @@ frmLook::frmLook() : Form(Name) {
     place(cmdClear, 120, 4200, 1455, 495);
     grdLook = named(new Grid(this, 3, 2), "grdLook");
     place(grdLook, 0, 0, 6375, 4095);
-    Data1 = named(new DataControl(this, QStringLiteral("Fixing")), "Data1");
+    Data1 = named(new DataControl(this, Tables::Fixing().name), "Data1");
     Data1->setCaption(QStringLiteral("Data1"));
     place(Data1, 5040, 4200, 1215, 345);
     Data1->hide();

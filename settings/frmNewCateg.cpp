@@ -16,7 +16,7 @@ frmNewCateg::frmNewCateg() : Form(Name) {
     txtName = named(new TextBox(this), "txtName");
     place(txtName, 120, 720, 6615, 495);
     txtName->setAlignment(Qt::AlignCenter);
-    Data1 = named(new DataControl(this, QStringLiteral("Types")), "Data1");
+    Data1 = named(new DataControl(this, Tables::Types().name), "Data1");
     place(Data1, 4080, 3120, 2655, 540);
     cmdDelete = named(new CommandButton(this, QStringLiteral("Удалить")), "cmdDelete");
     place(cmdDelete, 2640, 3120, 1335, 495);
@@ -49,8 +49,8 @@ frmNewCateg::frmNewCateg() : Form(Name) {
     Label1->setText(QStringLiteral("Название категории"));
     place(Label1, 120, 240, 2655, 255);
 
-    txtName->setDataSource(Data1, QStringLiteral("NameType"));
-    lblPic->setDataSource(Data1, QStringLiteral("IconType"));
+    txtName->setDataSource(Data1, Fields::Types::NameType);
+    lblPic->setDataSource(Data1, Fields::Types::IconType);
 
     setTabOrder(cmdBack, cmdAdd);
     setTabOrder(cmdAdd, cmdDelete);
@@ -78,8 +78,7 @@ void frmNewCateg::Timer1_Timer() {
 
 void frmNewCateg::cmdAdd_Click() {
     Data1->Recordset().AddNew();
-    if (lblPic->text().isEmpty())
-        lblPic->setText(ErrorPicturePath);
+    fillEmptyPicture();
 }
 
 void frmNewCateg::cmdDelete_Click() {
@@ -102,8 +101,7 @@ void frmNewCateg::cmdBrowser_Click() {
 }
 
 void frmNewCateg::Data1_MouseUp() {
-    if (lblPic->text().isEmpty())
-        lblPic->setText(ErrorPicturePath);
+    fillEmptyPicture();
 }
 
 void frmNewCateg::cmdBack_Click() {
@@ -113,8 +111,13 @@ void frmNewCateg::cmdBack_Click() {
         rt::MsgBox(QStringLiteral("Введите имя категории"));
         return;
     }
-    if (Data1->Recordset().hasCurrent() && lblPic->text().isEmpty())
-        lblPic->setText(ErrorPicturePath);
+    if (Data1->Recordset().hasCurrent())
+        fillEmptyPicture();
     if (rt::StoreBeforeUnload(*this))
         rt::Unload(*this);
+}
+
+void frmNewCateg::fillEmptyPicture() {
+    if (lblPic->text().isEmpty())
+        lblPic->setText(ErrorPicturePath);
 }

@@ -33,4 +33,7 @@ public:
     Label* Label2;
     Image* ImgPic;
     Label* Label1;
+
+private:
+    void fillEmptyPicture();
 };

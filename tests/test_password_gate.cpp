@@ -1,4 +1,4 @@
-// The password gate in its three set-ups, against stand-in successor windows.
+// The password gate in its three real set-ups, against stand-in successor windows.
 
 #include "Controls.h"
 #include "Form.h"
@@ -28,29 +28,15 @@ public:
 
 enum class Instance { Main, Settings, Pass };
 
+const GateSettings& settingsOf(Instance which) {
+    return which == Instance::Main       ? Gates::PassMain
+           : which == Instance::Settings ? Gates::MainSettings
+                                         : Gates::Pass;
+}
+
+// The real set-up of the gate, opening the stand-in instead of its program's window.
 PasswordGate& gate(Instance which) {
-    const QString name = which == Instance::Main       ? QStringLiteral("frmPassMain")
-                         : which == Instance::Settings ? QStringLiteral("frmMainSettings")
-                                                       : QStringLiteral("frmPass");
-    return static_cast<PasswordGate&>(rt::formNamed(name, [which, name] {
-        GateSettings s;
-        s.name = name;
-        s.caption = which == Instance::Settings ? QStringLiteral("Настройки") : QStringLiteral("Пароль");
-        s.clientWidth = which == Instance::Main ? 4560 : 4500;
-        s.clientHeight = which == Instance::Main ? 1665 : 1620;
-        s.codeField = which == Instance::Main       ? QStringLiteral("MainProg")
-                      : which == Instance::Settings ? QStringLiteral("Settings")
-                                                    : QStringLiteral("Password");
-        s.passwordField = which == Instance::Main       ? QStringLiteral("Progr")
-                          : which == Instance::Settings ? QStringLiteral("Settings")
-                                                        : QStringLiteral("Look");
-        s.passwordLabel = which == Instance::Settings ? QStringLiteral("lblPass") : QStringLiteral("lblpass");
-        s.successor = []() -> Form& { return rt::form<StandIn>(); };
-        s.successorModal = which == Instance::Pass;
-        s.cancelEnds = which == Instance::Settings;
-        s.okFirst = which == Instance::Pass;
-        return new PasswordGate(s);
-    }));
+    return PasswordGate::load(settingsOf(which), []() -> Form& { return rt::form<StandIn>(); });
 }
 
 } // namespace
@@ -200,6 +186,40 @@ private slots:
         QCOMPARE(p.initialFocus(), p.cmdOk);
         QCOMPARE(p.cmdOk->nextInFocusChain(), p.cmdExit);
         QCOMPARE(p.cmdExit->nextInFocusChain(), p.txtPassword);
+    }
+
+    // Each gate judges by its own code and its own password: a gate reading another's field would
+    // let people in where they are refused.
+    void eachGateReadsItsOwnCodeAndPassword_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("launcher") << int(Instance::Main) << "frmPassMain"
+                                  << "10"
+                                  << "main";
+        QTest::newRow("settings") << int(Instance::Settings) << "frmMainSettings"
+                                  << "11"
+                                  << "set";
+        QTest::newRow("access editor") << int(Instance::Pass) << "frmPass"
+                                       << "12"
+                                       << "look";
+    }
+    void eachGateReadsItsOwnCodeAndPassword() {
+        QFETCH(int, which);
+        QFETCH(QString, name);
+        QFETCH(QString, code);
+        QFETCH(QString, password);
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"));
+        folder.setPasswords(QStringLiteral("main"), QStringLiteral("set"), QStringLiteral("look"));
+        PasswordGate& g = gate(Instance(which));
+        QCOMPARE(g.formName(), name);
+        QCOMPARE(rt::loadedForm(name), &g);
+        QCOMPARE(g.lblAccess->text(), code);
+        QCOMPARE(g.lblpass->text(), password);
+        QCOMPARE(g.Data1->RecordSource(), QStringLiteral("Passwords"));
+        QCOMPARE(g.Data2->RecordSource(), QStringLiteral("Access"));
     }
 
     void modalInstanceWaitsForItsSuccessor() {

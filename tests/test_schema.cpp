@@ -116,6 +116,26 @@ private slots:
         QCOMPARE(snapshot(folder.path()).times, before.times);
     }
 
+    // The words are the programs' own: the table, field and file each in its place.
+    void problemsAreToldInTheProgramsOwnWords_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("text"); // %1: the database file
+        QTest::newRow("table") << QStringLiteral("DROP TABLE Types")
+                               << QStringLiteral("В базе данных %1 нет таблицы Types.");
+        QTest::newRow("field") << QStringLiteral(
+                                      "DROP TABLE Fixing; CREATE TABLE Fixing (Name TEXT, FixDate TEXT)")
+                               << QStringLiteral("В таблице Fixing базы данных %1 нет поля FixTime.");
+        QTest::newRow("record") << QStringLiteral("DELETE FROM Access")
+                                << QStringLiteral("В таблице Access базы данных %1 нет записи.");
+    }
+    void problemsAreToldInTheProgramsOwnWords() {
+        QFETCH(QString, sql);
+        QFETCH(QString, text);
+        TestFolder folder;
+        alter(folder.dbPath(), sql);
+        QCOMPARE(checkDatabase(folder.dbPath()), text.arg(folder.dbPath()));
+    }
+
     void aMissingFileIsReportedAndNotCreated() {
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("/DataProg.mdb");

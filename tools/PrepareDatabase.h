@@ -2,15 +2,17 @@
 // Creates DataProg.mdb before the programs first run: the five tables, the single Access and
 // Passwords records and, on request, demo categories and programs with pictures of their own.
 
+#include "Schema.h"
+
 #include <QString>
 
 struct PrepareOptions {
-    QString path;                               // the database file to create
-    bool force = false;                         // overwrite an existing file (and its -wal/-shm)
-    bool demo = false;                          // add demo categories, programs, pictures and launch records
-    QString mainProgCode = QStringLiteral("1"); // Access.MainProg
-    QString settingsCode = QStringLiteral("1"); // Access.Settings
-    QString passwordCode = QStringLiteral("1"); // Access.Password
+    QString path;       // the database file to create
+    bool force = false; // overwrite an existing file (and its -wal/-shm)
+    bool demo = false;  // add demo categories, programs, pictures and launch records
+    QString mainProgCode = AccessLevel::WithPassword;     // Access.MainProg
+    QString settingsCode = AccessLevel::WithPassword;     // Access.Settings
+    QString passwordCode = AccessLevel::WithPassword;     // Access.Password
     QString progrPassword = QStringLiteral("orvanto");    // Passwords.Progr
     QString settingsPassword = QStringLiteral("orvanto"); // Passwords.Settings
     QString lookPassword = QStringLiteral("orvanto");     // Passwords.Look

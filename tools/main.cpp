@@ -37,13 +37,13 @@ int main(int argc, char* argv[]) {
     const QString codeHelp =
         QStringLiteral("Access code for %1: 0 denied, 1 with password, 2 free (default 1).");
     const QCommandLineOption mainCode(QStringLiteral("main-code"), codeHelp.arg(QStringLiteral("Orvanto")),
-                                      QStringLiteral("C"), QStringLiteral("1"));
+                                      QStringLiteral("C"), AccessLevel::WithPassword);
     const QCommandLineOption settingsCode(QStringLiteral("settings-code"),
                                           codeHelp.arg(QStringLiteral("Settings")), QStringLiteral("C"),
-                                          QStringLiteral("1"));
+                                          AccessLevel::WithPassword);
     const QCommandLineOption passwordCode(QStringLiteral("password-code"),
                                           codeHelp.arg(QStringLiteral("the password window")),
-                                          QStringLiteral("C"), QStringLiteral("1"));
+                                          QStringLiteral("C"), AccessLevel::WithPassword);
     const QString passwordHelp = QStringLiteral("Password for %1, at most %2 characters (default orvanto).");
     const QCommandLineOption mainPassword(QStringLiteral("main-password"),
                                           passwordHelp.arg(QStringLiteral("Orvanto")).arg(kMaxPasswordLength),
@@ -67,9 +67,7 @@ int main(int argc, char* argv[]) {
     }
 
     PrepareOptions options;
-    options.path = positional.isEmpty()
-                       ? QCoreApplication::applicationDirPath() + QStringLiteral("/DataProg.mdb")
-                       : positional.first();
+    options.path = positional.isEmpty() ? DatabasePath() : positional.first();
     options.demo = parser.isSet(demo);
     options.force = parser.isSet(force);
     options.mainProgCode = parser.value(mainCode);
