@@ -14,11 +14,6 @@
 
 namespace {
 
-frmLook* shownViewer() {
-    frmLook* v = rt::loaded<frmLook>();
-    return v && v->isVisible() && rt::lastActivated() == frmLook::Name ? v : nullptr;
-}
-
 // Opens the viewer modal, as the operation menu does; returns when it is finally closed.
 void openViewer() {
     rt::run([] { rt::ShowModal(rt::form<frmLook>()); });
@@ -91,8 +86,8 @@ private slots:
     void emptyLogShowsTheHeaderAndDeletesNothing() {
         TestFolder folder;
         folder.fill(QStringLiteral("Fixing"), {});
-        when(shownViewer, [] {
-            frmLook* v = shownViewer();
+        when(shownOnTop<frmLook>, [] {
+            frmLook* v = shownOnTop<frmLook>();
             verifyHeaderAndWidths(v->grdLook);
             QCOMPARE(v->grdLook->Rows(), 1);
             click(v->cmdClear);
@@ -114,7 +109,7 @@ private slots:
         QList<frmLook*> seen;
         int backs = 0;
         auto pressDelete = [&](int remainingAfter) {
-            frmLook* v = shownViewer();
+            frmLook* v = shownOnTop<frmLook>();
             seen << v;
             verifyHeaderAndWidths(v->grdLook);
             QCOMPARE(v->grdLook->model()->rowCount(), remainingAfter + 1);
@@ -124,7 +119,7 @@ private slots:
         // Third viewer: the last record goes and the viewer stays, listing nothing.
         auto third = [&] {
             QCOMPARE(folder.rows(QStringLiteral("Fixing")), (QList<QStringList>{kThree[2]}));
-            frmLook* v = shownViewer();
+            frmLook* v = shownOnTop<frmLook>();
             seen << v;
             QCOMPARE(v->grdLook->model()->rowCount(), 1);
             QCOMPARE(gridRow(v->grdLook, 0), kThree[2]);
@@ -136,14 +131,15 @@ private slots:
             ++backs;
             click(v->cmdBack);
         };
-        when([&] { return shownViewer() && seen.size() == 2 && shownViewer() != seen[1]; }, third);
-        when([&] { return shownViewer() && seen.size() == 1 && shownViewer() != seen[0]; },
+        when([&] { return shownOnTop<frmLook>() && seen.size() == 2 && shownOnTop<frmLook>() != seen[1]; },
+             third);
+        when([&] { return shownOnTop<frmLook>() && seen.size() == 1 && shownOnTop<frmLook>() != seen[0]; },
              [&] {
                  QCOMPARE(folder.rows(QStringLiteral("Fixing")), (QList<QStringList>{kThree[1], kThree[2]}));
-                 QCOMPARE(gridRow(shownViewer()->grdLook, 0), kThree[1]);
+                 QCOMPARE(gridRow(shownOnTop<frmLook>()->grdLook, 0), kThree[1]);
                  pressDelete(1);
              });
-        when([&] { return shownViewer() && seen.isEmpty(); }, [&] { pressDelete(2); });
+        when([&] { return shownOnTop<frmLook>() && seen.isEmpty(); }, [&] { pressDelete(2); });
         openViewer();
         QCOMPARE(seen.size(), 3);
         QCOMPARE(backs, 1);
@@ -159,16 +155,16 @@ private slots:
         folder.fill(QStringLiteral("Fixing"), kThree);
         frmLook* first = nullptr;
         bool reopened = false;
-        when([&] { return first && shownViewer() && shownViewer() != first; },
+        when([&] { return first && shownOnTop<frmLook>() && shownOnTop<frmLook>() != first; },
              [&] {
                  reopened = true;
-                 frmLook* v = shownViewer();
+                 frmLook* v = shownOnTop<frmLook>();
                  QCOMPARE(v->grdLook->model()->rowCount(), 2);
                  QCOMPARE(gridRow(v->grdLook, 0), kThree[1]);
                  click(v->cmdBack);
              });
-        when(shownViewer, [&] {
-            first = shownViewer();
+        when(shownOnTop<frmLook>, [&] {
+            first = shownOnTop<frmLook>();
             folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
             click(first->cmdClear);
             settle();

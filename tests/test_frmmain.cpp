@@ -106,8 +106,7 @@ private slots:
     void activationClosesTheGate() {
         TestFolder folder;
         folder.setAccess(QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("1"));
-        rt::Show(frmPassMain());
-        settle();
+        throughOpenGate<FrmMain>(frmPassMain());
         QVERIFY(rt::loaded<FrmMain>());
         QVERIFY(!rt::loadedForm(QStringLiteral("frmPassMain")));
         QCOMPARE(rt::loaded<FrmMain>()->focusWidget(), rt::loaded<FrmMain>()->cmdEnd);

@@ -20,28 +20,18 @@
 
 namespace {
 
-bool onTop(const QString& name) {
-    return rt::loadedForm(name) && rt::loadedForm(name)->isVisible() && rt::lastActivated() == name;
-}
-
 PasswordGate* gateNamed(const char* name) {
     return static_cast<PasswordGate*>(rt::loadedForm(QString::fromLatin1(name)));
-}
-
-FrmMainOpt& startSettingsFree() {
-    rt::Show(frmMainSettings());
-    settle();
-    settle();
-    return *rt::loaded<FrmMainOpt>();
 }
 
 // "Доступ" and "Открыть" on the menu; `inGate` runs in frmPass (nothing when the gate lets
 // through at once), `inEditor` in frmAccess.
 void throughAccess(FrmMainOpt& menu, std::function<void(PasswordGate&)> inGate,
                    std::function<void(frmAccess&)> inEditor) {
-    when([] { return onTop(frmAccess::Name); }, [inEditor] { inEditor(*rt::loaded<frmAccess>()); });
+    when([] { return shownOnTop<frmAccess>(); }, [inEditor] { inEditor(*rt::loaded<frmAccess>()); });
     if (inGate)
-        when([] { return onTop(QStringLiteral("frmPass")); }, [inGate] { inGate(*gateNamed("frmPass")); });
+        when([] { return shownOnTop(QStringLiteral("frmPass")); },
+             [inGate] { inGate(*gateNamed("frmPass")); });
     menu.OptAccess->setValue(true);
     click(menu.cmdYes);
 }
@@ -87,7 +77,7 @@ private slots:
     void zeroCodeIsRepairedAndTheEditorOpensAtOnce() {
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0"));
-        FrmMainOpt& menu = startSettingsFree();
+        FrmMainOpt& menu = throughOpenGate<FrmMainOpt>(frmMainSettings());
         QCOMPARE(folder.rows(QStringLiteral("Access")).value(0).value(2), QStringLiteral("2"));
         QVERIFY(menu.OptAdd->value());
         const int before = rt::activationCount();
@@ -113,7 +103,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("1"));
         folder.setPasswords(QStringLiteral("prog"), QStringLiteral("adm"), QStringLiteral("look"));
-        FrmMainOpt& menu = startSettingsFree();
+        FrmMainOpt& menu = throughOpenGate<FrmMainOpt>(frmMainSettings());
         throughAccess(
             menu,
             [](PasswordGate& p) {
@@ -178,7 +168,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("2"));
         folder.setPasswords(QStringLiteral("prog"), QStringLiteral("adm"), QStringLiteral("look"));
-        FrmMainOpt& menu = startSettingsFree();
+        FrmMainOpt& menu = throughOpenGate<FrmMainOpt>(frmMainSettings());
         throughAccess(menu, nullptr, [](frmAccess& a) {
             click(a.optMainNo);
             click(a.OptPassPass);
@@ -219,11 +209,11 @@ private slots:
         folder.fill(QStringLiteral("Fixing"), {{"A", "01-01-2024", "10:00:00"},
                                                {"B", "01-01-2024", "10:00:01"},
                                                {"C", "01-01-2024", "10:00:02"}});
-        FrmMainOpt& menu = startSettingsFree();
+        FrmMainOpt& menu = throughOpenGate<FrmMainOpt>(frmMainSettings());
         QList<frmLook*> viewers;
         const auto fresh = [&viewers] {
             frmLook* v = rt::loaded<frmLook>();
-            return onTop(frmLook::Name) && v && !viewers.contains(v);
+            return shownOnTop<frmLook>() && v && !viewers.contains(v);
         };
         // Each press reopens the viewer, except the last; "Назад" then goes straight to the menu.
         std::function<void()> press = [&] {

@@ -22,14 +22,7 @@ QString storedPasswordCode(TestFolder& folder) {
 
 // Settings as it starts: the gate with a free code opens the menu, which then closes the gate.
 FrmMainOpt& startSettings() {
-    rt::Show(frmMainSettings());
-    settle();
-    settle();
-    return *rt::loaded<FrmMainOpt>();
-}
-
-template <class F> bool shownOnTop() {
-    return rt::loaded<F>() && rt::lastActivated() == F::Name;
+    return throughOpenGate<FrmMainOpt>(frmMainSettings());
 }
 
 } // namespace

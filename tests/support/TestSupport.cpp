@@ -94,6 +94,11 @@ void stopTimers(Form& form) {
         t->stop();
 }
 
+Form* shownOnTop(const QString& name) {
+    Form* f = rt::loadedForm(name);
+    return f && f->isVisible() && rt::lastActivated() == name ? f : nullptr;
+}
+
 bool waitForRealTicks(Timer& timer, std::function<void()> handler, int count) {
     auto ticks = std::make_shared<int>(0);
     timer.onTick([ticks, handler = std::move(handler)] {

@@ -92,6 +92,21 @@ template <class F> F& openForm() {
     return f;
 }
 
+// The window of that name when it is loaded, visible and the last one activated; else nullptr.
+Form* shownOnTop(const QString& name);
+template <class F> F* shownOnTop() {
+    return static_cast<F*>(shownOnTop(F::Name));
+}
+
+// Shows a gate that lets through at once (a free code) and waits until it has opened `Next` and
+// closed itself; returns the window it opened.
+template <class Next> Next& throughOpenGate(Form& gate) {
+    const QString name = gate.formName();
+    rt::Show(gate);
+    waitUntil([&] { return rt::loaded<Next>() && !rt::loadedForm(name); });
+    return *rt::loaded<Next>();
+}
+
 // Restarts a stopped timer for real and waits until it has ticked `count` times more, counting
 // through `handler`, which must be the window's own tick handler. The timer keeps running.
 bool waitForRealTicks(Timer& timer, std::function<void()> handler, int count = 5);
