@@ -376,10 +376,12 @@ private slots:
             QCOMPARE(arrow->role(), QAccessible::Button);
             QCOMPARE(arrow->parent(), nav);
             QCOMPARE(nav->indexOfChild(arrow), i);
-            QVERIFY(arrow->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+            QVERIFY(
+                arrow->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
             names << arrow->text(QAccessible::Name);
         }
-        QCOMPARE(names, (QStringList{"Первая запись", "Предыдущая запись", "Следующая запись", "Последняя запись"}));
+        QCOMPARE(names,
+                 (QStringList{"Первая запись", "Предыдущая запись", "Следующая запись", "Последняя запись"}));
         QCOMPARE(nav->child(3)->rect().size(), f.Data1->arrowRect(DataControl::Last).size());
         const auto press = [&](int i) {
             nav->child(i)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());

@@ -204,7 +204,9 @@ private slots:
         folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
         frmAccess& a = openEditor();
         QCOMPARE(selected(a), (QStringList{"OptMainPass", "OptSetPass", "OptPassPass"}));
-        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) { QTest::keyClick(a.focusWidget(), k, m); };
+        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(a.focusWidget(), k, m);
+        };
         QCOMPARE(a.focusWidget(), a.OptMainPass);
         key(Qt::Key_Tab);
         QCOMPARE(a.focusWidget(), a.OptSetPass);
@@ -236,7 +238,8 @@ private slots:
     // typing stops at the limit, Backspace takes one character off.
     void aLongStoredPasswordShowsAndStaysWhole() {
         TestFolder folder;
-        folder.setPasswords(QStringLiteral("десятьсимв"), QStringLiteral("0123456789"), QStringLiteral("abcdefghij"));
+        folder.setPasswords(QStringLiteral("десятьсимв"), QStringLiteral("0123456789"),
+                            QStringLiteral("abcdefghij"));
         frmAccess& a = openEditor();
         QCOMPARE(a.txtMain->text(), QStringLiteral("десятьсимв"));
         QCOMPARE(a.Text1->text(), QStringLiteral("0123456789"));
