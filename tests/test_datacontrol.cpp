@@ -11,6 +11,7 @@
 #include "Schema.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 namespace {
@@ -347,6 +348,66 @@ private slots:
             QVERIFY2(e.message().contains(missing), qPrintable(e.message()));
         }
         QVERIFY(!rt::loaded<DataForm>());
+    }
+
+    // A screen-reader user steps records through the navigator's four accessible arrows: each press
+    // moves as a click does, between the mouse-down and mouse-up handlers; disabled, nothing happens.
+    void arrowsArePressableThroughAccessibility() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        QAccessibleInterface* nav = QAccessible::queryAccessibleInterface(f.Data1);
+        QVERIFY(nav);
+        QCOMPARE(nav->childCount(), 4);
+        QStringList names;
+        for (int i = 0; i < nav->childCount(); ++i) {
+            QAccessibleInterface* arrow = nav->child(i);
+            QCOMPARE(arrow->role(), QAccessible::Button);
+            QCOMPARE(arrow->parent(), nav);
+            QCOMPARE(nav->indexOfChild(arrow), i);
+            QVERIFY(
+                arrow->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+            names << arrow->text(QAccessible::Name);
+        }
+        QCOMPARE(names,
+                 (QStringList{"Первая запись", "Предыдущая запись", "Следующая запись", "Последняя запись"}));
+        QCOMPARE(nav->child(3)->rect().size(), f.Data1->arrowRect(DataControl::Last).size());
+        const auto press = [&](int i) {
+            nav->child(i)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        };
+        typeText(f.txtIcon, QStringLiteral("!"));
+        press(2);
+        QCOMPARE(f.events, (QStringList{"down:a", "up:b"}));
+        QCOMPARE(folder.rows(kTypes)[0], (QStringList{"a", "a.bmp!"}));
+        press(3);
+        QCOMPARE(f.lblName->text(), QStringLiteral("c"));
+        press(1);
+        QCOMPARE(f.lblName->text(), QStringLiteral("b"));
+        press(0);
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        QCOMPARE(f.events.size(), 8);
+
+        f.Data1->setEnabled(false);
+        f.events.clear();
+        QVERIFY(nav->child(2)->state().disabled);
+        press(2);
+        QCOMPARE(f.lblName->text(), QStringLiteral("a"));
+        QVERIFY(f.events.isEmpty());
+        QVERIFY(prompts().isEmpty());
+    }
+
+    // A text box and a label of a new record set to empty texts store those texts, not NULL.
+    void emptyTextsSetIntoANewRecordAreStored() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = showForm();
+        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        f.lblName->setText(QString());
+        f.txtIcon->setText(QString());
+        rt::Unload(f);
+        QCOMPARE(folder.rows(kTypes).size(), 4);
+        folder.db().exec(QStringLiteral("UPDATE Types SET IconType = typeof(NameType) || typeof(IconType)"));
+        QCOMPARE(folder.rows(kTypes).last(), (QStringList{"", "texttext"}));
     }
 };
 

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "frmAccess.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 namespace {
@@ -159,6 +160,94 @@ private slots:
         QCOMPARE(row(folder, "Access"), (QStringList{"2", "1", "2"}));
         QCOMPARE(row(folder, "Passwords"), (QStringList{"p", "s2", "l"}));
         QCOMPARE(prompts().size(), 1);
+    }
+
+    // A password set and options picked through the accessibility interface are stored at "Назад"
+    // exactly as typed and clicked ones are.
+    void assistiveToolsEditPasswordsAndLevels() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2"));
+        folder.setPasswords(QStringLiteral("p"), QStringLiteral("s"), QStringLiteral("l"));
+        frmAccess& a = openEditor();
+        QAccessible::queryAccessibleInterface(a.Text1)->setText(QAccessible::Value, QStringLiteral("голос"));
+        QCOMPARE(a.Text1->text(), QStringLiteral("голос"));
+        QAccessibleEditableTextInterface* look =
+            QAccessible::queryAccessibleInterface(a.Text2)->editableTextInterface();
+        QVERIFY(look);
+        look->insertText(1, QStringLiteral("123456789")); // the box takes what fits
+        QCOMPARE(a.Text2->text(), QStringLiteral("l1234567"));
+        QAccessible::queryAccessibleInterface(a.OptSetPass)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(a.OptSetPass->value());
+        QAccessible::queryAccessibleInterface(a.optMainNo)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY_WITH_TIMEOUT(a.optMainNo->value(), 10000);
+        click(a.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAccess>());
+        QCOMPARE(row(folder, "Access"), (QStringList{"0", "1", "2"}));
+        QCOMPARE(row(folder, "Passwords"), (QStringList{"p", "голос", "l1234567"}));
+    }
+
+    // Tab and Shift+Tab enter each frame on its selected option, so Space there keeps the code.
+    void tabEntersAFrameOnItsSelectedOption() {
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+        frmAccess& a = openEditor();
+        QCOMPARE(selected(a), (QStringList{"OptMainPass", "OptSetPass", "OptPassPass"}));
+        const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(a.focusWidget(), k, m);
+        };
+        QCOMPARE(a.focusWidget(), a.OptMainPass);
+        key(Qt::Key_Tab);
+        QCOMPARE(a.focusWidget(), a.OptSetPass);
+        key(Qt::Key_Tab);
+        QCOMPARE(a.focusWidget(), a.OptPassPass);
+        key(Qt::Key_Tab);
+        QCOMPARE(a.focusWidget(), a.cmdBack);
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(a.focusWidget(), a.OptPassPass);
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(a.focusWidget(), a.OptSetPass);
+        key(Qt::Key_Space);
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(a.focusWidget(), a.OptMainPass);
+        key(Qt::Key_Space);
+        // A click elsewhere moves the frame's tab stop with the selection.
+        click(a.optPassYes);
+        a.cmdBack->setFocus();
+        key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(a.focusWidget(), a.optPassYes);
+        a.cmdBack->setFocus();
+        key(Qt::Key_Return);
+        settle();
+        QVERIFY(!rt::loaded<frmAccess>());
+        QCOMPARE(row(folder, "Access"), (QStringList{"1", "1", "2"}));
+    }
+
+    // A stored password longer than the typing limit shows whole and stays whole unless edited;
+    // typing stops at the limit, Backspace takes one character off.
+    void aLongStoredPasswordShowsAndStaysWhole() {
+        TestFolder folder;
+        folder.setPasswords(QStringLiteral("десятьсимв"), QStringLiteral("0123456789"),
+                            QStringLiteral("abcdefghij"));
+        frmAccess& a = openEditor();
+        QCOMPARE(a.txtMain->text(), QStringLiteral("десятьсимв"));
+        QCOMPARE(a.Text1->text(), QStringLiteral("0123456789"));
+        a.Text1->end(false);
+        typeText(a.Text1, QStringLiteral("x")); // no room: nothing
+        QCOMPARE(a.Text1->text(), QStringLiteral("0123456789"));
+        QTest::keyClick(a.Text1, Qt::Key_Backspace);
+        QCOMPARE(a.Text1->text(), QStringLiteral("012345678"));
+        a.Text2->selectAll();
+        typeText(a.Text2, QStringLiteral("новый пароль"));
+        QCOMPARE(a.Text2->text(), QStringLiteral("новый па"));
+        click(a.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAccess>());
+        QCOMPARE(row(folder, "Passwords"), (QStringList{"десятьсимв", "012345678", "новый па"}));
     }
 };
 

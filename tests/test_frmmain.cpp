@@ -175,6 +175,42 @@ private slots:
         QVERIFY(prompts().first().contains(QStringLiteral("Helping.exe")));
         QVERIFY(rt::loaded<FrmMain>());
     }
+
+    // The exit question opens with the focus on "Нет": Enter answers no; Enter on "Да" ends.
+    void enterAnswersTheExitQuestionWithTheFocusedButton() {
+        TestFolder folder;
+        FrmMain& m = rt::form<FrmMain>();
+        rt::Show(m);
+        settle();
+        bool answered = false;
+        later([&] {
+            QVERIFY(waitUntil([] { return rt::lastActivated() == FrmExit::Name; }));
+            FrmExit* e = rt::loaded<FrmExit>();
+            QCOMPARE(e->focusWidget(), e->cmdNo);
+            QTest::keyClick(e->focusWidget(), Qt::Key_Return);
+            answered = !rt::loaded<FrmExit>();
+            if (!answered)
+                click(e->cmdNo); // lets the test go on to report
+        });
+        click(m.cmdEnd);
+        settle();
+        QVERIFY(answered);
+        QVERIFY(!rt::loaded<FrmExit>());
+        QVERIFY(!rt::ended());
+
+        answered = false;
+        later([&] {
+            QVERIFY(waitUntil([] { return rt::lastActivated() == FrmExit::Name; }));
+            FrmExit* e = rt::loaded<FrmExit>();
+            e->cmdYes->setFocus();
+            QTest::keyClick(e->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+            answered = rt::ended();
+            if (!answered)
+                click(e->cmdYes);
+        });
+        click(m.cmdEnd);
+        QVERIFY(answered);
+    }
 };
 
 QTEST_MAIN(TestFrmMain)
