@@ -355,7 +355,7 @@ private slots:
     void arrowsArePressableThroughAccessibility() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         QAccessibleInterface* nav = QAccessible::queryAccessibleInterface(f.Data1);
         QVERIFY(nav);
         QCOMPARE(nav->childCount(), 4);
@@ -400,7 +400,7 @@ private slots:
     void emptyTextsSetIntoANewRecordAreStored() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
-        DataForm& f = showForm();
+        DataForm& f = openForm<DataForm>();
         rt::run([&] { f.Data1->Recordset().AddNew(); });
         f.lblName->setText(QString());
         f.txtIcon->setText(QString());

@@ -168,7 +168,7 @@ private slots:
         TestFolder folder;
         folder.setAccess(QStringLiteral("2"), QStringLiteral("2"), QStringLiteral("2"));
         folder.setPasswords(QStringLiteral("p"), QStringLiteral("s"), QStringLiteral("l"));
-        frmAccess& a = openEditor();
+        frmAccess& a = openForm<frmAccess>();
         QAccessible::queryAccessibleInterface(a.Text1)->setText(QAccessible::Value, QStringLiteral("голос"));
         QCOMPARE(a.Text1->text(), QStringLiteral("голос"));
         QAccessibleEditableTextInterface* look =
@@ -195,7 +195,7 @@ private slots:
     void tabEntersAFrameOnItsSelectedOption() {
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
-        frmAccess& a = openEditor();
+        frmAccess& a = openForm<frmAccess>();
         QCOMPARE(selected(a), (QStringList{"OptMainPass", "OptSetPass", "OptPassPass"}));
         const auto key = [&](Qt::Key k, Qt::KeyboardModifiers m = {}) {
             QTest::keyClick(a.focusWidget(), k, m);
@@ -233,7 +233,7 @@ private slots:
         TestFolder folder;
         folder.setPasswords(QStringLiteral("десятьсимв"), QStringLiteral("0123456789"),
                             QStringLiteral("abcdefghij"));
-        frmAccess& a = openEditor();
+        frmAccess& a = openForm<frmAccess>();
         QCOMPARE(a.txtMain->text(), QStringLiteral("десятьсимв"));
         QCOMPARE(a.Text1->text(), QStringLiteral("0123456789"));
         a.Text1->end(false);
