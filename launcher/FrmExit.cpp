@@ -16,7 +16,7 @@ FrmExit::FrmExit() : Form(Name) {
     place(cmdNo, 120, 1200, 1335, 495);
     cmdNo->setToolTip(QStringLiteral("Отмена"));
     lblEnd = named(new Label(this), "lblEnd");
-    lblEnd->setText(QStringLiteral("Выйти?"));
+    lblEnd->QLabel::setText(QStringLiteral("Выйти?"));
     place(lblEnd, 120, 240, 1215, 375);
     lblEnd->setAlignment(Qt::AlignCenter);
     lblEnd->setFont(courierFont(15));

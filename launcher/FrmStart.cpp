@@ -39,7 +39,7 @@ FrmStart::FrmStart() : Form(Name) {
     place(lblFind, 2760, 120, 735, 495);
     lblFind->hide();
     LblStatus = named(new Label(this), "LblStatus");
-    LblStatus->setText(Ready);
+    LblStatus->QLabel::setText(Ready);
     place(LblStatus, 120, 3720, 6615, 255);
     LblStatus->setAlignment(Qt::AlignCenter);
     lblfixTime = named(new Label(this), "lblfixTime");
@@ -105,7 +105,7 @@ void FrmStart::Form_Load() {
 
 void FrmStart::Form_Activate() {
     const FrmMain* menu = rt::loaded<FrmMain>();
-    lblCategories->setText(menu ? menu->lblCategories->text() : QString());
+    lblCategories->QLabel::setText(menu ? menu->lblCategories->text() : QString());
     ImgCatName->setPicture(menu ? menu->ImgPicture->picture() : QImage());
     FindCount = 0;
 }
@@ -113,20 +113,20 @@ void FrmStart::Form_Activate() {
 void FrmStart::Timer1_Timer() {
     rt::silently([this] {
         if (LblType->text() != lblCategories->text()) {
-            lblFind->setText(QString::number(FindCount));
+            lblFind->QLabel::setText(QString::number(FindCount));
             if (FindCount < FindCountMax)
                 ++FindCount;
             DatChange->Recordset().MoveNext();
             setMousePointer(11);
             cmdOpen->setEnabled(false);
-            LblStatus->setText(Searching);
+            LblStatus->QLabel::setText(Searching);
             lblComp->hide();
             lblName->hide();
             ImgIcon->hide();
         } else {
             cmdOpen->setEnabled(true);
             setMousePointer(0);
-            LblStatus->setText(Ready);
+            LblStatus->QLabel::setText(Ready);
             lblComp->show();
             lblName->show();
             ImgIcon->show();
@@ -135,7 +135,7 @@ void FrmStart::Timer1_Timer() {
             DatChange->Recordset().MoveFirst();
         if (FindCount > GiveUpAfter) {
             setMousePointer(0);
-            LblStatus->setText(GivenUp);
+            LblStatus->QLabel::setText(GivenUp);
             lblComp->hide();
             lblName->hide();
             ImgIcon->hide();
@@ -165,9 +165,9 @@ void FrmStart::cmdOpen_Click() {
             m_unsaved.append({lblName->text(), DateText(), TimeText()});
             return;
         }
-        lblFixName->setText(lblName->text());
-        lblFixDate->setText(DateText());
-        lblfixTime->setText(TimeText());
+        lblFixName->storeText(lblName->text());
+        lblFixDate->storeText(DateText());
+        lblfixTime->storeText(TimeText());
     });
 }
 
@@ -181,9 +181,9 @@ void FrmStart::cmdBack_Click() {
 void FrmStart::writeUnsaved() {
     while (!m_unsaved.isEmpty()) {
         const LaunchRecord r = m_unsaved.first();
-        lblFixName->setText(r.name);
-        lblFixDate->setText(r.fixDate);
-        lblfixTime->setText(r.fixTime);
+        lblFixName->storeText(r.name);
+        lblFixDate->storeText(r.fixDate);
+        lblfixTime->storeText(r.fixTime);
         m_unsaved.removeFirst();
         Data1->Recordset().AddNew();
     }

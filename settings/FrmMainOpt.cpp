@@ -50,7 +50,7 @@ FrmMainOpt::FrmMainOpt() : Form(Name) {
     place(OptAdd, 120, 240, 3495, 375);
     OptAdd->setChecked(true);
     Label3 = named(new Label(this), "Label3");
-    Label3->setText(QStringLiteral(
+    Label3->QLabel::setText(QStringLiteral(
         "Пароль, который действовал на просмотр паролей теперь работает на настройку доступа"));
     Label3->setWordWrap(true);
     place(Label3, 120, 1560, 4575, 615);
@@ -71,7 +71,7 @@ void FrmMainOpt::Form_Load() {
 
 void FrmMainOpt::Form_Activate() {
     if (readsAsZero(txtPass->text())) {
-        txtPass->setText(AccessLevel::Free);
+        txtPass->storeText(AccessLevel::Free);
         // Stored here rather than by the unload: a refused write would otherwise reopen the menu on
         // the zero it could not replace, again and again. The edit stays pending; the menu stays.
         if (rt::StoreBeforeUnload(*this)) {

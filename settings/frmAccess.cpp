@@ -123,31 +123,31 @@ void frmAccess::Form_Activate() {
 }
 
 void frmAccess::OptMainYes_Click() {
-    lblMain->setText(AccessLevel::Free);
+    lblMain->storeText(AccessLevel::Free);
 }
 
 void frmAccess::OptMainPass_Click() {
-    lblMain->setText(AccessLevel::WithPassword);
+    lblMain->storeText(AccessLevel::WithPassword);
 }
 
 void frmAccess::optMainNo_Click() {
-    lblMain->setText(AccessLevel::Denied);
+    lblMain->storeText(AccessLevel::Denied);
 }
 
 void frmAccess::OptSetYes_Click() {
-    lblSet->setText(AccessLevel::Free);
+    lblSet->storeText(AccessLevel::Free);
 }
 
 void frmAccess::OptSetPass_Click() {
-    lblSet->setText(AccessLevel::WithPassword);
+    lblSet->storeText(AccessLevel::WithPassword);
 }
 
 void frmAccess::optPassYes_Click() {
-    lblPass->setText(AccessLevel::Free);
+    lblPass->storeText(AccessLevel::Free);
 }
 
 void frmAccess::OptPassPass_Click() {
-    lblPass->setText(AccessLevel::WithPassword);
+    lblPass->storeText(AccessLevel::WithPassword);
 }
 
 void frmAccess::cmdBack_Click() {

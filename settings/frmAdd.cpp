@@ -67,28 +67,28 @@ frmAdd::frmAdd() : Form(Name) {
     DatEdit = named(new DataControl(this, Tables::Programs().name), "DatEdit");
     place(DatEdit, 120, 5160, 1380, 540);
     Label6 = named(new Label(this), "Label6");
-    Label6->setText(QStringLiteral("Если отсутствует картинка, то здесь ничего не указываийте."));
+    Label6->QLabel::setText(QStringLiteral("Если отсутствует картинка, то здесь ничего не указываийте."));
     place(Label6, 120, 4560, 7095, 495);
     lblType = fieldLabel(named(new Label(this), "lblType"), Qt::AlignHCenter);
     place(lblType, 2160, 1320, 3495, 495);
     lblIcon = fieldLabel(named(new Label(this), "lblIcon"), Qt::AlignLeft);
     place(lblIcon, 120, 3960, 7215, 495);
     Label5 = named(new Label(this), "Label5");
-    Label5->setText(QStringLiteral("Значок"));
+    Label5->QLabel::setText(QStringLiteral("Значок"));
     place(Label5, 120, 3360, 975, 255);
     lblDir = fieldLabel(named(new Label(this), "lblDir"), Qt::AlignHCenter);
     place(lblDir, 120, 2640, 7215, 495);
     Label4 = named(new Label(this), "Label4");
-    Label4->setText(QStringLiteral("Директория исполняемого файла"));
+    Label4->QLabel::setText(QStringLiteral("Директория исполняемого файла"));
     place(Label4, 120, 2160, 3975, 375);
     Label3 = named(new Label(this), "Label3");
-    Label3->setText(QStringLiteral("Категория"));
+    Label3->QLabel::setText(QStringLiteral("Категория"));
     place(Label3, 120, 1440, 1335, 375);
     Label2 = named(new Label(this), "Label2");
-    Label2->setText(QStringLiteral("Фирма"));
+    Label2->QLabel::setText(QStringLiteral("Фирма"));
     place(Label2, 120, 840, 1815, 255);
     Label1 = named(new Label(this), "Label1");
-    Label1->setText(QStringLiteral("Наименование"));
+    Label1->QLabel::setText(QStringLiteral("Наименование"));
     place(Label1, 120, 240, 1815, 255);
 
     txtCopy->setDataSource(Data1, Fields::Types::NameType);
@@ -164,7 +164,7 @@ void frmAdd::cmdExeBrowser_Click() {
                                        "(*.bat)|*.bat|Исполняемые COM-файлы (*.com)|*.com|Файлы Pif "
                                        "(*.pif)|*.pif|");
         CdlExe.ShowOpen();
-        lblDir->setText(CdlExe.FileName);
+        lblDir->storeText(CdlExe.FileName);
         Text1->setEnabled(false);
         txtName->setEnabled(false);
     });
@@ -174,7 +174,7 @@ void frmAdd::cmdIcoBrowser_Click() {
     rt::silently([this] {
         cdlIcon.Filter = QStringLiteral("Файлы со значками (*.ico)|*.ico|");
         cdlIcon.ShowOpen();
-        lblIcon->setText(cdlIcon.FileName);
+        lblIcon->storeText(cdlIcon.FileName);
         Text1->setEnabled(false);
         txtName->setEnabled(false);
     });
@@ -189,7 +189,7 @@ void frmAdd::cmdNewCat_Click() {
 }
 
 void frmAdd::Data1_MouseUp() {
-    lblType->setText(txtCopy->text());
+    lblType->storeText(txtCopy->text());
     rt::MsgBox(QStringLiteral("Изменен тип программы"));
 }
 
@@ -215,5 +215,5 @@ void frmAdd::cmdBack_Click() {
 
 void frmAdd::fillEmptyIcon() {
     if (lblIcon->text().isEmpty())
-        lblIcon->setText(ErrorIconPath);
+        lblIcon->storeText(ErrorIconPath);
 }

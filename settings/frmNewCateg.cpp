@@ -25,7 +25,7 @@ frmNewCateg::frmNewCateg() : Form(Name) {
     cmdBack = named(new CommandButton(this, QStringLiteral("Назад")), "cmdBack");
     place(cmdBack, 120, 3120, 1215, 495);
     Label3 = named(new Label(this), "Label3");
-    Label3->setText(
+    Label3->QLabel::setText(
         QStringLiteral("Размеры картинки должны быть 400х400 пикселей. Иначе изображение будет искажаться"));
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -40,13 +40,13 @@ frmNewCateg::frmNewCateg() : Form(Name) {
     lblPic->setLineWidth(1);
     lblPic->setAlignment(Qt::AlignCenter);
     Label2 = named(new Label(this), "Label2");
-    Label2->setText(QStringLiteral("Картинка"));
+    Label2->QLabel::setText(QStringLiteral("Картинка"));
     place(Label2, 1800, 1440, 1215, 375);
     ImgPic = named(new Image(this), "ImgPic");
     place(ImgPic, 120, 1440, 1500, 1500);
     ImgPic->setPicture(BuiltinPictures::categoryPlaceholder());
     Label1 = named(new Label(this), "Label1");
-    Label1->setText(QStringLiteral("Название категории"));
+    Label1->QLabel::setText(QStringLiteral("Название категории"));
     place(Label1, 120, 240, 2655, 255);
 
     txtName->setDataSource(Data1, Fields::Types::NameType);
@@ -96,7 +96,7 @@ void frmNewCateg::cmdBrowser_Click() {
     rt::silently([this] {
         dlg.Filter = QStringLiteral("Точечные рисунки (*.bmp)|*.bmp|");
         dlg.ShowOpen();
-        lblPic->setText(dlg.FileName);
+        lblPic->storeText(dlg.FileName);
     });
 }
 
@@ -119,5 +119,5 @@ void frmNewCateg::cmdBack_Click() {
 
 void frmNewCateg::fillEmptyPicture() {
     if (lblPic->text().isEmpty())
-        lblPic->setText(ErrorPicturePath);
+        lblPic->storeText(ErrorPicturePath);
 }

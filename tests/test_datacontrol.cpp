@@ -46,6 +46,13 @@ public:
 
 const QString kTypes = QStringLiteral("Types");
 
+// Code stores into a bound field only by storeText: a setText that looks like a store is hidden.
+template <class W>
+concept HasOwnSetText = requires(W& w) {
+    w.setText(QString());
+};
+static_assert(!HasOwnSetText<Label> && !HasOwnSetText<TextBox>);
+
 QList<QStringList> threeTypes() {
     return {{QStringLiteral("a"), QStringLiteral("a.bmp")},
             {QStringLiteral("b"), QStringLiteral("b.bmp")},
@@ -100,6 +107,19 @@ private slots:
                  (QStringList{QStringLiteral("a by other"), QStringLiteral("a.bmp")}));
     }
 
+    void aLabelShownThroughQtIsNotStored() {
+        TestFolder folder;
+        folder.fill(kTypes, threeTypes());
+        DataForm& f = openForm<DataForm>();
+        QLabel* shown = f.lblName;
+        shown->setText(QStringLiteral("only shown"));
+        clickArrow(f.Data1, DataControl::Next);
+        QCOMPARE(folder.rows(kTypes)[0], threeTypes()[0]);
+        f.lblName->storeText(QStringLiteral("stored"));
+        clickArrow(f.Data1, DataControl::Previous);
+        QCOMPARE(folder.rows(kTypes)[1], (QStringList{QStringLiteral("stored"), QStringLiteral("b.bmp")}));
+    }
+
     void typedAndSetTextsAreStoredWhenTheRecordIsLeft() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
@@ -109,8 +129,8 @@ private slots:
         QCOMPARE(f.txtIcon->text(), QStringLiteral("b.bmp"));
         QCOMPARE(folder.rows(kTypes)[0],
                  (QStringList{QStringLiteral("a"), QStringLiteral("a.bmpновый.bmp")}));
-        rt::run([&] { f.lblName->setText(QStringLiteral("b renamed")); });
-        f.txtIcon->setText(QStringLiteral("b2.bmp"));
+        rt::run([&] { f.lblName->storeText(QStringLiteral("b renamed")); });
+        f.txtIcon->storeText(QStringLiteral("b2.bmp"));
         clickArrow(f.Data1, DataControl::Previous);
         QCOMPARE(folder.rows(kTypes)[1],
                  (QStringList{QStringLiteral("b renamed"), QStringLiteral("b2.bmp")}));
@@ -118,7 +138,7 @@ private slots:
         // A new record begun in code and typed into is stored by the next arrow and stays last.
         rt::run([&] { f.Data1->Recordset().AddNew(); });
         typeText(f.txtIcon, QStringLiteral("d.bmp"));
-        f.lblName->setText(QStringLiteral("d"));
+        f.lblName->storeText(QStringLiteral("d"));
         clickArrow(f.Data1, DataControl::First);
         QCOMPARE(folder.rows(kTypes).size(), 4);
         QCOMPARE(folder.rows(kTypes).last(), (QStringList{QStringLiteral("d"), QStringLiteral("d.bmp")}));
@@ -177,10 +197,10 @@ private slots:
         // As the program editor's press handler does: a default for an empty field of the record left.
         f.Data1->onMouseDown([&f] {
             if (f.txtIcon->text().isEmpty())
-                f.txtIcon->setText(QStringLiteral("default.bmp"));
+                f.txtIcon->storeText(QStringLiteral("default.bmp"));
         });
         // As the category editor's release handler does: a default for the record arrived at.
-        f.Data1->onMouseUp([&f] { f.lblName->setText(f.lblName->text() + QStringLiteral("+up")); });
+        f.Data1->onMouseUp([&f] { f.lblName->storeText(f.lblName->text() + QStringLiteral("+up")); });
         clickArrow(f.Data1, DataControl::Next);
         QCOMPARE(f.lblName->text(), QStringLiteral("b+up"));
         QCOMPARE(folder.rows(kTypes),
@@ -211,7 +231,7 @@ private slots:
         rt::formNamed(DataForm::Name, [] { return new DataForm(kTypes, true); });
         DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("x"));
-        f.lblName->setText(QStringLiteral("changed"));
+        f.lblName->storeText(QStringLiteral("changed"));
         clickArrow(f.Data1, DataControl::Next);
         typeText(f.txtIcon, QStringLiteral("y"));
         rt::Unload(f);
@@ -297,7 +317,7 @@ private slots:
         rt::run([&] { f.Data1->Recordset().Delete(); });
         QVERIFY(f.txtIcon->isReadOnly());
         typeText(f.txtIcon, QStringLiteral("lost"));
-        f.lblName->setText(QStringLiteral("lost too"));
+        f.lblName->storeText(QStringLiteral("lost too"));
         QCOMPARE(f.txtIcon->text(), QString());
         QCOMPARE(f.lblName->text(), QString());
         rt::run([&] { f.Data1->Recordset().AddNew(); });
@@ -402,8 +422,8 @@ private slots:
         folder.fill(kTypes, threeTypes());
         DataForm& f = openForm<DataForm>();
         rt::run([&] { f.Data1->Recordset().AddNew(); });
-        f.lblName->setText(QString());
-        f.txtIcon->setText(QString());
+        f.lblName->storeText(QString());
+        f.txtIcon->storeText(QString());
         rt::Unload(f);
         QCOMPARE(folder.rows(kTypes).size(), 4);
         folder.db().exec(QStringLiteral("UPDATE Types SET IconType = typeof(NameType) || typeof(IconType)"));

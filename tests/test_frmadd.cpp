@@ -243,7 +243,7 @@ private slots:
         typeText(f.txtName, QStringLiteral("Новая"));
         FileDialog::setNextFileName(QStringLiteral("/bin/true"));
         click(f.cmdExeBrowser);
-        f.lblType->setText(QStringLiteral("Офис"));
+        f.lblType->storeText(QStringLiteral("Офис"));
         click(f.cmdBack);
         QVERIFY(!rt::loaded<frmAdd>());
         QCOMPARE(folder.rows(Programs),

@@ -83,7 +83,7 @@ private slots:
         f.Timer1->tick();
         QCOMPARE(centre(f.ImgPic->picture()), QColor(Qt::blue));
         // An empty path clears the preview.
-        f.lblPic->setText(QString());
+        f.lblPic->storeText(QString());
         f.Timer1->tick();
         QVERIFY(f.ImgPic->picture().isNull());
         QVERIFY(prompts().isEmpty());
@@ -142,7 +142,7 @@ private slots:
         settle();
         frmNewCateg& second = openForm<frmNewCateg>();
         clickArrow(second.Data1, DataControl::Next); // its release already fills the blank name's path
-        second.lblPic->setText(QString());
+        second.lblPic->storeText(QString());
         click(second.cmdBack); // a name of one blank is a name
         QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(folder.rows(Types)[1], (QStringList{QStringLiteral(" "), ErrorPicturePath}));

@@ -105,7 +105,7 @@ private slots:
         B::onActivate = [](B&) { rt::unload<A>(); };
         A::onButton = [](A& a) {
             rt::Show(rt::form<B>());
-            a.label->setText(QStringLiteral("still here"));
+            a.label->QLabel::setText(QStringLiteral("still here"));
         };
         rt::Show(rt::form<A>());
         settle();
@@ -187,7 +187,7 @@ private slots:
         bool afterModal = false;
         A::onButton = [&](A&) {
             Editor& e = rt::form<Editor>();
-            e.name->setText(QStringLiteral("changed"));
+            e.name->storeText(QStringLiteral("changed"));
             rt::ShowModal(rt::form<B>());
             afterModal = true;
             rt::Show(rt::form<C>()); // inert once the program has ended
@@ -211,7 +211,7 @@ private slots:
         Editor& e = rt::form<Editor>();
         rt::Show(e);
         settle();
-        e.name->setText(QStringLiteral("renamed"));
+        e.name->storeText(QStringLiteral("renamed"));
         rt::run([&] { rt::Unload(e); });
         QCOMPARE(folder.rows(QStringLiteral("Types")).first().first(), QStringLiteral("renamed"));
     }
@@ -399,7 +399,7 @@ private slots:
         QVERIFY(label.wordWrap());
         label.setAlignment(Qt::AlignCenter);
         label.setGeometry(0, 0, 200, 60);
-        label.setText(QStringLiteral("слово слово слово слово слово слово"));
+        label.QLabel::setText(QStringLiteral("слово слово слово слово слово слово"));
         QCOMPARE(label.alignment(), Qt::Alignment(Qt::AlignCenter));
         w.show();
         const QImage shot = label.grab().toImage();

@@ -53,7 +53,7 @@ Label::Label(QWidget* parent) : QLabel(parent) {
     setWordWrap(true);
 }
 
-void Label::setText(const QString& text) {
+void Label::storeText(const QString& text) {
     QLabel::setText(text);
     edited(text);
 }
@@ -113,7 +113,7 @@ TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { changed(t); });
 }
 
-void TextBox::setText(const QString& text) {
+void TextBox::storeText(const QString& text) {
     const QString before = QLineEdit::text();
     m_byCode = true;
     QLineEdit::setText(text);

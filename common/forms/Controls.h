@@ -44,8 +44,11 @@ private:
 class Label : public QLabel, public BoundField {
 public:
     explicit Label(QWidget* parent);
-    // Setting the text of a bound label changes the field of the current record.
-    void setText(const QString& text);
+    // Shows the text and stores it into the bound field of the current record: the one route by
+    // which code changes a bound label's field.
+    void storeText(const QString& text);
+    // Hidden so that no call can look like a store and skip it; QLabel::setText only shows.
+    void setText(const QString& text) = delete;
     void showFieldText(const QString& text) override;
     // The distance from one line of text to the next.
     int lineStep() const;
@@ -60,7 +63,11 @@ protected:
 class TextBox : public QLineEdit, public BoundField {
 public:
     explicit TextBox(QWidget* parent);
-    void setText(const QString& text);
+    // The route by which code stores; it also stores a text the box already shows.
+    void storeText(const QString& text);
+    // Hidden so that code cannot reach Qt's setText by mistake. Reached through QLineEdit, as
+    // assistive tools do, it is the user's edit and stores within the typing limit.
+    void setText(const QString& text) = delete;
     void showFieldText(const QString& text) override;
     void recordAvailable(bool available) override { setReadOnly(!available); }
     // 0: no limit.
