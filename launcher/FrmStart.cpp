@@ -116,7 +116,7 @@ void FrmStart::Timer1_Timer() {
             lblFind->QLabel::setText(QString::number(FindCount));
             if (FindCount < FindCountMax)
                 ++FindCount;
-            DatChange->Recordset().MoveNext();
+            DatChange->records().MoveNext();
             setMousePointer(11);
             cmdOpen->setEnabled(false);
             LblStatus->QLabel::setText(Searching);
@@ -132,7 +132,7 @@ void FrmStart::Timer1_Timer() {
             ImgIcon->show();
         }
         if (lblName->text().isEmpty())
-            DatChange->Recordset().MoveFirst();
+            DatChange->records().MoveFirst();
         if (FindCount > GiveUpAfter) {
             setMousePointer(0);
             LblStatus->QLabel::setText(GivenUp);
@@ -158,7 +158,7 @@ void FrmStart::cmdOpen_Click() {
     rt::silently([this] {
         Shell(lblDir->text(), vbNormalFocus);
         try {
-            Data1->Recordset().AddNew();
+            Data1->records().AddNew();
             writeUnsaved();
         } catch (const std::exception&) {
             // The program runs, so its record must not vanish: it waits for the next store point.
@@ -185,7 +185,7 @@ void FrmStart::writeUnsaved() {
         lblFixDate->storeText(r.fixDate);
         lblfixTime->storeText(r.fixTime);
         m_unsaved.removeFirst();
-        Data1->Recordset().AddNew();
+        Data1->records().AddNew();
     }
 }
 
@@ -196,13 +196,13 @@ void FrmStart::storeLaunchLog() {
         return;
     try {
         if (!m_unsaved.isEmpty()) {
-            Data1->Recordset().AddNew();
+            Data1->records().AddNew();
             writeUnsaved();
         }
         Data1->storePending();
     } catch (const std::exception& e) {
         QStringList lost;
-        Recordset& rs = Data1->Recordset();
+        Recordset& rs = Data1->records();
         if (rs.isNew() && rs.isChanged())
             lost
                 << QStringLiteral("%1 %2 %3").arg(lblFixName->text(), lblFixDate->text(), lblfixTime->text());

@@ -125,7 +125,7 @@ void frmAdd::Form_Load() {
 }
 
 void frmAdd::cmdAdd_Click() {
-    DatEdit->Recordset().AddNew();
+    DatEdit->records().AddNew();
     Text1->setEnabled(true);
     txtName->setEnabled(true);
     cmdExeBrowser->setEnabled(true);
@@ -149,7 +149,7 @@ void frmAdd::cmdDelete_Click() {
     if (rt::MsgBox(QStringLiteral("Вы уверены, что хотите удалить запись?"), rt::vbYesNo,
                    QStringLiteral("Удаление")) != rt::vbYes)
         return;
-    ::Recordset& programs = DatEdit->Recordset();
+    Recordset& programs = DatEdit->records();
     // With no record left there is nothing to delete or to show; the window simply shows none.
     if (!programs.hasCurrent())
         return;

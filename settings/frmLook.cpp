@@ -50,8 +50,8 @@ void frmLook::cmdClear_Click() {
     // when the database refuses it (locked by the launcher) nothing is gone and the viewer stays as
     // it was; after a deletion the grid already lists what remains, also when the reopening fails.
     rt::silently([this] {
-        Data1->Recordset().Delete();
-        Data1->Recordset().MoveFirst();
+        Data1->records().Delete();
+        Data1->records().MoveFirst();
         rt::Unload(*this);
         rt::ShowModal(rt::form<frmLook>());
     });

@@ -77,7 +77,7 @@ void frmNewCateg::Timer1_Timer() {
 }
 
 void frmNewCateg::cmdAdd_Click() {
-    Data1->Recordset().AddNew();
+    Data1->records().AddNew();
     fillEmptyPicture();
 }
 
@@ -86,7 +86,7 @@ void frmNewCateg::cmdDelete_Click() {
                    QStringLiteral("Удаление")) != rt::vbYes)
         return;
     rt::silently([this] {
-        ::Recordset& types = Data1->Recordset();
+        Recordset& types = Data1->records();
         types.Delete();
         types.MoveFirst();
     });
@@ -111,7 +111,7 @@ void frmNewCateg::cmdBack_Click() {
         rt::MsgBox(QStringLiteral("Введите имя категории"));
         return;
     }
-    if (Data1->Recordset().hasCurrent())
+    if (Data1->records().hasCurrent())
         fillEmptyPicture();
     if (rt::StoreBeforeUnload(*this))
         rt::Unload(*this);

@@ -73,20 +73,20 @@ private slots:
         DataForm& f = openForm<DataForm>();
         QCOMPARE(f.lblName->text(), QStringLiteral("a"));
         QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp"));
-        rt::run([&] { f.Data1->Recordset().MoveNext(); });
+        rt::run([&] { f.Data1->records().MoveNext(); });
         QCOMPARE(f.lblName->text(), QStringLiteral("b"));
         QCOMPARE(f.txtIcon->text(), QStringLiteral("b.bmp"));
         rt::run([&] {
-            f.Data1->Recordset().MoveNext();
-            f.Data1->Recordset().MoveNext();
+            f.Data1->records().MoveNext();
+            f.Data1->records().MoveNext();
         });
         QCOMPARE(f.lblName->text(), QString());
         QCOMPARE(f.txtIcon->text(), QString());
-        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        rt::run([&] { f.Data1->records().AddNew(); });
         QCOMPARE(f.lblName->text(), QString());
-        rt::run([&] { f.Data1->Recordset().MoveFirst(); });
+        rt::run([&] { f.Data1->records().MoveFirst(); });
         QCOMPARE(f.lblName->text(), QStringLiteral("a"));
-        rt::run([&] { f.Data1->Recordset().Delete(); });
+        rt::run([&] { f.Data1->records().Delete(); });
         QCOMPARE(f.lblName->text(), QString());
         QCOMPARE(f.txtIcon->text(), QString());
         QVERIFY(prompts().isEmpty());
@@ -136,7 +136,7 @@ private slots:
                  (QStringList{QStringLiteral("b renamed"), QStringLiteral("b2.bmp")}));
         QCOMPARE(f.lblName->text(), QStringLiteral("a"));
         // A new record begun in code and typed into is stored by the next arrow and stays last.
-        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        rt::run([&] { f.Data1->records().AddNew(); });
         typeText(f.txtIcon, QStringLiteral("d.bmp"));
         f.lblName->storeText(QStringLiteral("d"));
         clickArrow(f.Data1, DataControl::First);
@@ -160,7 +160,7 @@ private slots:
         clickArrow(f.Data1, DataControl::Next);
         clickArrow(f.Data1, DataControl::Next);
         QCOMPARE(f.lblName->text(), QStringLiteral("c"));
-        QVERIFY(f.Data1->Recordset().hasCurrent());
+        QVERIFY(f.Data1->records().hasCurrent());
         clickArrow(f.Data1, DataControl::Previous);
         QCOMPARE(f.lblName->text(), QStringLiteral("b"));
         clickArrow(f.Data1, DataControl::First);
@@ -277,7 +277,7 @@ private slots:
         {
             DataForm& f = openForm<DataForm>();
             QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp1"));
-            rt::run([&] { f.Data1->Recordset().AddNew(); });
+            rt::run([&] { f.Data1->records().AddNew(); });
             typeText(f.txtIcon, QStringLiteral("new.bmp"));
             rt::Unload(f);
             settle();
@@ -314,13 +314,13 @@ private slots:
         folder.fill(kTypes, {{QStringLiteral("only"), QStringLiteral("only.bmp")}});
         DataForm& f = openForm<DataForm>();
         QVERIFY(!f.txtIcon->isReadOnly());
-        rt::run([&] { f.Data1->Recordset().Delete(); });
+        rt::run([&] { f.Data1->records().Delete(); });
         QVERIFY(f.txtIcon->isReadOnly());
         typeText(f.txtIcon, QStringLiteral("lost"));
         f.lblName->storeText(QStringLiteral("lost too"));
         QCOMPARE(f.txtIcon->text(), QString());
         QCOMPARE(f.lblName->text(), QString());
-        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        rt::run([&] { f.Data1->records().AddNew(); });
         QVERIFY(!f.txtIcon->isReadOnly());
         typeText(f.txtIcon, QStringLiteral("kept"));
         rt::Unload(f);
@@ -421,7 +421,7 @@ private slots:
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
         DataForm& f = openForm<DataForm>();
-        rt::run([&] { f.Data1->Recordset().AddNew(); });
+        rt::run([&] { f.Data1->records().AddNew(); });
         f.lblName->storeText(QString());
         f.txtIcon->storeText(QString());
         rt::Unload(f);

@@ -204,11 +204,11 @@ private slots:
         QVERIFY(throughTheMenu([&](frmAdd& w) {
             MessageBoxes::setNextAnswer(rt::vbYes);
             click(w.cmdDelete);
-            programGone = !w.DatEdit->Recordset().hasCurrent() && w.txtName->text().isEmpty();
+            programGone = !w.DatEdit->records().hasCurrent() && w.txtName->text().isEmpty();
             throughTheCategoryEditor(w, [&](frmNewCateg& c) {
                 MessageBoxes::setNextAnswer(rt::vbYes);
                 click(c.cmdDelete);
-                categoryGone = !c.Data1->Recordset().hasCurrent() && c.txtName->text().isEmpty();
+                categoryGone = !c.Data1->records().hasCurrent() && c.txtName->text().isEmpty();
                 click(c.cmdBack); // nothing current: closes without a word
             });
             // No record here, and no category left to give a new one: "Назад" keeps asking for a

@@ -223,7 +223,7 @@ private slots:
         click(f.cmdDelete);
         QVERIFY(folder.rows(Programs).isEmpty());
         QCOMPARE(prompts(), QStringList{DeleteQuestion});
-        QVERIFY(!f.DatEdit->Recordset().hasCurrent());
+        QVERIFY(!f.DatEdit->records().hasCurrent());
         QCOMPARE(f.txtName->text(), QString());
         QCOMPARE(f.lblDir->text(), QString());
         // Yes again on the empty table: nothing to delete, no message.

@@ -75,7 +75,7 @@ private slots:
         v.grdLook->scrollToBottom();
         v.grdLook->selectRow(150);
         settle();
-        QCOMPARE(v.Data1->Recordset().position(), 0);
+        QCOMPARE(v.Data1->records().position(), 0);
         // The header row through the current cell, as the window wrote it.
         v.grdLook->setRow(0);
         v.grdLook->setCol(1);
@@ -171,7 +171,7 @@ private slots:
             QCOMPARE(rt::loaded<frmLook>(), first);
             QCOMPARE(first->grdLook->model()->rowCount(), 3);
             QCOMPARE(gridRow(first->grdLook, 0), kThree[0]);
-            QCOMPARE(first->Data1->Recordset().position(), 0);
+            QCOMPARE(first->Data1->records().position(), 0);
             QVERIFY(prompts().isEmpty());
             folder.db().exec(QStringLiteral("ROLLBACK"));
             click(first->cmdClear);

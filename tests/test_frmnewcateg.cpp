@@ -184,7 +184,7 @@ private slots:
         MessageBoxes::setNextAnswer(rt::vbYes);
         click(f.cmdDelete);
         QVERIFY(folder.rows(Types).isEmpty());
-        QVERIFY(!f.Data1->Recordset().hasCurrent());
+        QVERIFY(!f.Data1->records().hasCurrent());
         QCOMPARE(f.txtName->text(), QString());
         QCOMPARE(f.lblPic->text(), QString());
         QCOMPARE(prompts(), QStringList(3, DeleteQuestion));

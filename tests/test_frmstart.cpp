@@ -522,7 +522,7 @@ private slots:
         steps(w, 1);
         click(w.cmdOpen);
         verifyFound(w, QStringLiteral("Сапёр"));
-        QVERIFY(!w.Data1->Recordset().isNew());
+        QVERIFY(!w.Data1->records().isNew());
         click(w.cmdBack);
         settle();
         QVERIFY(folder.rows(QStringLiteral("Fixing")).isEmpty());
@@ -574,7 +574,7 @@ private slots:
         click(w.cmdOpen); // cannot store the first: both kept
         click(w.cmdOpen);
         QCOMPARE(w.unsavedLaunches().size(), 2);
-        QVERIFY(w.Data1->Recordset().isChanged());
+        QVERIFY(w.Data1->records().isChanged());
         QVERIFY(prompts().isEmpty());
         settings->exec(QStringLiteral("COMMIT"));
         click(w.cmdOpen); // stores the three before it, in order

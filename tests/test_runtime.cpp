@@ -342,7 +342,7 @@ private slots:
         Editor& e = rt::form<Editor>();
         rt::Show(e);
         settle();
-        ::Recordset& rs = e.data->Recordset();
+        Recordset& rs = e.data->records();
         QVERIFY(!rs.isChanged());
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(e.name);
         box->setText(QAccessible::Value, QStringLiteral("раз"));

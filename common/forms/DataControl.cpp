@@ -158,7 +158,7 @@ void DataControl::setCaption(const QString& caption) {
     update();
 }
 
-::Recordset& DataControl::Recordset() {
+Recordset& DataControl::records() {
     if (!m_records)
         throw RuntimeError(QStringLiteral("Источник данных %1 не открыт.").arg(objectName()));
     return *m_records;
@@ -185,7 +185,7 @@ void DataControl::open() {
         if (!fields.contains(f->dataField()))
             fields << f->dataField();
     }
-    m_records = std::make_unique<::Recordset>(db, m_table, fields, m_readOnly);
+    m_records = std::make_unique<Recordset>(db, m_table, fields, m_readOnly);
     connect(m_records.get(), &::Recordset::currentChanged, this, &DataControl::refill);
     refill();
     emit opened();
@@ -300,7 +300,7 @@ void DataControl::pressArrow(Arrow arrow) {
 }
 
 void DataControl::move(Arrow arrow) {
-    ::Recordset& rs = Recordset();
+    Recordset& rs = records();
     switch (arrow) {
     case First:
         rs.arrowFirst();

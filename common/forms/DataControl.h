@@ -26,7 +26,7 @@ public:
     const QString& caption() const { return m_caption; }
 
     // The open records; throws RuntimeError while the source is closed.
-    ::Recordset& Recordset();
+    Recordset& records();
     bool isOpen() const { return m_records != nullptr; }
 
     void onMouseDown(std::function<void()> handler) { m_mouseDown = std::move(handler); }
@@ -64,7 +64,7 @@ private:
     bool m_readOnly;
     QString m_caption;
     QList<BoundField*> m_fields;
-    std::unique_ptr<::Recordset> m_records;
+    std::unique_ptr<Recordset> m_records;
     std::function<void()> m_mouseDown, m_mouseUp;
     Arrow m_pressed = None;
 };

@@ -58,7 +58,7 @@ public:
         m_filled = source && source->isOpen();
         m_count = 0;
         if (m_filled) {
-            m_count = source->Recordset().recordCount();
+            m_count = source->records().recordCount();
             m_fields = Tables::fieldsOf(source->RecordSource());
             if (m_fields.size() > m_headers.size())
                 m_headers.resize(m_fields.size());
@@ -73,7 +73,7 @@ public:
     void follow() {
         if (!m_filled || !m_source || !m_source->isOpen())
             return;
-        const int count = m_source->Recordset().recordCount();
+        const int count = m_source->records().recordCount();
         if (count != m_count) {
             fill(m_source);
             return;
@@ -94,7 +94,7 @@ private:
             m_cache.clear();
         std::optional<QStringList> values;
         try {
-            values = m_source->Recordset().readAt(row, m_fields);
+            values = m_source->records().readAt(row, m_fields);
         } catch (const std::exception&) {
             // A record that cannot be read now (the database is busy) shows empty until next asked.
             return nullptr;
@@ -134,7 +134,7 @@ Grid::~Grid() = default;
 
 void Grid::setDataSource(DataControl* source) {
     connect(source, &DataControl::opened, this, [this, source] {
-        connect(&source->Recordset(), &Recordset::currentChanged, m_model, [this] {
+        connect(&source->records(), &Recordset::currentChanged, m_model, [this] {
             m_model->follow();
             applyWidths();
         });

@@ -59,7 +59,7 @@ void PasswordGate::Form_Activate() {
     // Without its code or its password record the gate cannot judge anyone: it lets nobody in,
     // rather than admit an empty password box.
     for (DataControl* source : {Data1, Data2}) {
-        if (!source->Recordset().hasCurrent()) {
+        if (!source->records().hasCurrent()) {
             rt::MsgBox(Missing::record(source->DatabaseName, source->RecordSource()));
             cmdOk->setEnabled(false);
             txtPassword->setVisible(false);
