@@ -29,9 +29,6 @@ public:
     quint64 FindCount = 0;
     static constexpr quint64 FindCountMax = std::numeric_limits<quint64>::max();
 
-    // Launch records of started programs that could not be stored yet, oldest first.
-    const QList<LaunchRecord>& unsavedLaunches() const { return m_unsaved; }
-
     DataControl* Data1;
     Timer* Timer2;
     Timer* Timer1;
@@ -57,4 +54,9 @@ private:
     void storeLaunchLog();
 
     QList<LaunchRecord> m_unsaved;
+
+public:
+    // Test seams
+    // Launch records of started programs that could not be stored yet, oldest first.
+    const QList<LaunchRecord>& unsavedLaunches() const { return m_unsaved; }
 };

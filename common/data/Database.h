@@ -36,8 +36,6 @@ public:
 
     const QString& path() const { return m_path; }
     void setBusyTimeout(int ms);
-    // The busy timeout of connections opened from now on; a negative value restores the default.
-    static void setDefaultBusyTimeoutForTests(int ms);
 
     QStringList tables();
     QStringList columns(const QString& table);
@@ -66,6 +64,11 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
+
+public:
+    // Test seams
+    // The busy timeout of connections opened from now on; a negative value restores the default.
+    static void setDefaultBusyTimeoutForTests(int ms);
 };
 
 // An RAII prepared statement; finalized when it goes out of scope.

@@ -16,12 +16,10 @@ public:
 
 // The folder of the running program, without a trailing separator except at the root.
 QString ProgramFolder();
-void setProgramFolderForTests(const QString& folder); // empty restores the real one
 
 // "MM-dd-yyyy" and "HH:mm:ss", whatever the locale; each call reads the clock anew.
 QString DateText();
 QString TimeText();
-void setClockForTests(std::function<QDateTime()> clock); // empty restores the real clock
 
 enum WindowStyle { vbNormalFocus = 1, vbMinimizedFocus = 2 };
 
@@ -34,3 +32,7 @@ struct ShellCommand {
     QStringList arguments;
 };
 ShellCommand resolveCommand(const QString& command);
+
+// Test seams: a test's own program folder and clock in place of the real ones.
+void setProgramFolderForTests(const QString& folder);    // empty restores the real one
+void setClockForTests(std::function<QDateTime()> clock); // empty restores the real clock

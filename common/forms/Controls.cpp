@@ -321,12 +321,17 @@ struct CachedPicture {
     QByteArray bytes;
     QImage image;
 };
+
+QHash<QString, CachedPicture>& pictureCache() {
+    static QHash<QString, CachedPicture> cache;
+    return cache;
+}
 } // namespace
 
 QImage LoadPicture(const QString& path) {
     if (path.isEmpty())
         return QImage();
-    static QHash<QString, CachedPicture> cache;
+    QHash<QString, CachedPicture>& cache = pictureCache();
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         throw RuntimeError(QStringLiteral("Файл «%1» не найден.").arg(path));
@@ -353,4 +358,8 @@ QImage LoadPicture(const QString& path) {
         cache.clear();
     cache.insert(path, {stamp, bytes, image});
     return image;
+}
+
+void resetPictureCacheForTests() {
+    pictureCache().clear();
 }

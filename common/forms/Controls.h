@@ -148,17 +148,24 @@ public:
     void onTick(std::function<void()> handler);
     bool isActive() const { return m_timer.isActive(); }
     void stop() { m_timer.stop(); }
-    // Runs the handler as a tick would (tests call it instead of waiting).
-    void tick();
 
 private:
     QTimer m_timer;
     int m_interval = 0;
     bool m_busy = false;
     std::function<void()> m_tick;
+
+public:
+    // Test seams
+    // Runs the handler as a tick would (tests call it instead of waiting).
+    void tick();
 };
 
 // Loads a picture from a file: an empty path gives an empty picture; a missing or unreadable file
 // throws RuntimeError. Each call looks at the file anew; while it is unchanged since the previous
 // load of the same path, the picture already decoded is returned, so polling stays cheap.
 QImage LoadPicture(const QString& path);
+
+// Test seams
+// Forgets every picture LoadPicture has kept, so no test sees another's files.
+void resetPictureCacheForTests();

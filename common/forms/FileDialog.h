@@ -39,7 +39,7 @@ public:
     static bool matches(const QString& pattern, const QString& fileName, bool executable);
     static bool matches(const QString& pattern, const QFileInfo& file);
 
-    // Tests: once scripted, no dialog is shown; each ShowOpen takes the next primed answer, or
+    // Test seams: once scripted, no dialog is shown; each ShowOpen takes the next primed answer, or
     // cancels when none is primed. Priming an answer turns scripting on; reset() clears the answers
     // and the record and keeps scripting on.
     static void setScripted(bool scripted);

@@ -15,7 +15,7 @@ struct Asked {
 // Shows the box (or answers it from the script) and returns 1 for OK, 6 for Yes, 7 for No.
 int show(const QString& prompt, int buttons, const QString& title);
 
-// Tests: once scripted, no box is shown; each prompt takes the next primed answer, or OK / No.
+// Test seams: once scripted, no box is shown; each prompt takes the next primed answer, or OK / No.
 void setScripted(bool scripted);
 void setNextAnswer(int answer);
 const QList<Asked>& asked();

@@ -45,7 +45,7 @@ void silently(const std::function<void()>& steps);
 
 int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = QString());
 
-// State for tests and for main().
+// Test seams: what the tests and benchmarks read and replace; the programs never call these.
 bool ended();
 bool programFinished();                          // End, or the last window unloaded
 void setQuitHandler(std::function<void()> quit); // default: QCoreApplication::exit(0)

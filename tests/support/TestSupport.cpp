@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "Controls.h"
+#include "Database.h"
 #include "FileDialog.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
@@ -87,6 +89,7 @@ void resetRuntime() {
     FileDialog::setScripted(true);
     Database::setDefaultBusyTimeoutForTests(-1);
     setClockForTests({});
+    resetPictureCacheForTests();
 }
 
 void stopTimers(Form& form) {

@@ -42,8 +42,10 @@ private:
     std::shared_ptr<Database> m_db;
 };
 
-// Resets the runtime, scripts the message boxes and file dialogs, restores the busy timeout and
-// the real clock; call in init() and cleanup().
+// Resets every test seam: the runtime, the scripted message boxes and file dialogs, the busy
+// timeout, the real clock and the picture cache; call in init() and cleanup(). The program folder
+// is the one seam left to TestFolder, which sets it for its lifetime: a test that resets mid-way
+// to start a program anew keeps its folder.
 void resetRuntime();
 
 // The message prompts asked so far.
