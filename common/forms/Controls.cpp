@@ -15,20 +15,22 @@
 #include <QTextLayout>
 #include <sys/stat.h>
 
-QFont courierFont(double points) {
-    QFont f(QStringLiteral("Courier"));
+namespace {
+QFont boldTypewriter(const QString& family, double points) {
+    QFont f(family);
     f.setStyleHint(QFont::TypeWriter);
     f.setPointSizeF(points);
     f.setBold(true);
     return f;
 }
+} // namespace
+
+QFont courierFont(double points) {
+    return boldTypewriter(QStringLiteral("Courier"), points);
+}
 
 QFont courierNewFont(double points) {
-    QFont f(QStringLiteral("Courier New"));
-    f.setStyleHint(QFont::TypeWriter);
-    f.setPointSizeF(points);
-    f.setBold(true);
-    return f;
+    return boldTypewriter(QStringLiteral("Courier New"), points);
 }
 
 BoundField::~BoundField() {
