@@ -19,6 +19,7 @@ namespace {
 struct ModalFrame {
     Form* form;
     int savedRunning;
+    QEventLoop* loop;
 };
 
 struct State {
@@ -144,15 +145,40 @@ struct RuntimeAccess {
             return;
         if (!f.isVisible())
             f.setWindowModality(Qt::ApplicationModal);
+        // A window that unloads itself and shows itself modal again takes over the loop of the
+        // show it ended instead of nesting another one: repeated from a click handler, nesting
+        // would grow the stack with every repetition until it overflows.
+        if (!S().frames.isEmpty()) {
+            ModalFrame& top = S().frames.last();
+            if (top.form != &f && !top.form->m_loaded && top.form->m_name == f.m_name) {
+                top.form->m_modalLoop = nullptr;
+                top.form = &f;
+                f.m_modalLoop = top.loop;
+                show(f);
+                return;
+            }
+        }
         QEventLoop loop;
         f.m_modalLoop = &loop;
         show(f);
-        S().frames.append({&f, S().running});
+        S().frames.append({&f, S().running, &loop});
         S().running = 0;
         queueCheck();
-        if (f.m_loaded && !S().ended)
-            loop.exec();
-        f.m_modalLoop = nullptr;
+        while (!S().frames.isEmpty()) {
+            Form* shown = S().frames.last().form;
+            if (shown->m_loaded && !S().ended)
+                loop.exec();
+            if (S().frames.last().form == shown || S().ended)
+                break;
+            // The window handed over during the loop and wait on for its successor. The loop has
+            // returned, so none of its handlers is running any more: it goes now, not when the
+            // show ends, or a long session would keep every window it ever reopened.
+            if (S().released.removeAll(shown) > 0)
+                delete shown;
+        }
+        if (S().frames.isEmpty())
+            return; // discarded by a reset
+        S().frames.last().form->m_modalLoop = nullptr;
         S().running = S().frames.takeLast().savedRunning;
         if (S().running == 0)
             queueCheck();
@@ -312,6 +338,10 @@ QString lastActivated() {
 
 int activationCount() {
     return S().activations;
+}
+
+int modalDepth() {
+    return int(S().frames.size());
 }
 
 void resetForTests() {

@@ -26,8 +26,10 @@ template <class F> F* loaded() {
     return static_cast<F*>(loadedForm(F::Name));
 }
 void Show(Form& form);
-void ShowModal(Form& form); // returns when the window is unloaded
-void Unload(Form& form);    // a window that is not loaded: nothing
+// Returns when the window is unloaded. A window that unloads itself and shows itself modal again
+// from inside returns at once: the show it ended waits on for the new one.
+void ShowModal(Form& form);
+void Unload(Form& form); // a window that is not loaded: nothing
 void UnloadNamed(const QString& name);
 template <class F> void unload() {
     UnloadNamed(F::Name);
@@ -52,5 +54,6 @@ void setQuitHandler(std::function<void()> quit); // default: QCoreApplication::e
 void resetForTests();                            // discards every window without storing
 QString lastActivated();                         // name of the window last activated
 int activationCount();                           // Form_Activate calls so far
+int modalDepth();                                // modal shows waiting now
 
 } // namespace rt
