@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "DataControl.h"
+#include "Database.h"
 #include "Form.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
@@ -309,8 +310,10 @@ void run(const std::function<void()>& handler) {
 void silently(const std::function<void()>& steps) {
     try {
         steps();
-    } catch (const std::exception&) {
-        // These handlers abandon their remaining steps without a word.
+    } catch (const RuntimeError&) {
+        // These handlers abandon their remaining steps without a word when the runtime or the
+        // database fails them; anything else is a fault and goes on to be told.
+    } catch (const DbError&) {
     }
 }
 

@@ -42,7 +42,8 @@ bool StoreBeforeUnload(Form& form);
 // Runs an event handler. A failure it does not handle itself is shown in a message box with the
 // program's title; the program goes on.
 void run(const std::function<void()>& handler);
-// For handlers that abandon the rest of their steps silently on any failure.
+// For handlers that abandon the rest of their steps silently when the runtime or the database
+// fails them (RuntimeError, DbError); any other failure goes on to the caller.
 void silently(const std::function<void()>& steps);
 
 int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = QString());

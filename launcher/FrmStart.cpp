@@ -167,6 +167,9 @@ void FrmStart::cmdOpen_Click() {
         lblFixName->setText(lblName->text());
         lblFixDate->setText(DateText());
         lblfixTime->setText(TimeText());
+        // On disk before the handler returns, so that a killed launcher loses no start. A refused
+        // store keeps the record pending for the next store point.
+        Data1->storePending();
     });
 }
 
