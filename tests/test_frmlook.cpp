@@ -201,21 +201,21 @@ private slots:
         int deleted = 0;
         int deepest = 0;
         bool failed = true;
-        auto press = std::make_shared<std::function<void()>>();
-        *press = [&, press] {
+        std::function<void()> press;
+        press = [&] {
             frmLook* v = shownViewer();
             deepest = std::max(deepest, rt::modalDepth());
             const int activations = rt::activationCount();
             click(v->cmdClear);
             if (++deleted < total) {
-                when([activations] { return shownViewer() && rt::activationCount() > activations; }, *press);
+                when([activations] { return shownViewer() && rt::activationCount() > activations; }, press);
                 return;
             }
             // The last deletion leaves the viewer as it is, listing nothing.
             failed = rt::loaded<frmLook>() != v || v->grdLook->model()->rowCount() != 0;
             click(v->cmdBack);
         };
-        when(shownViewer, *press);
+        when(shownViewer, press);
         openViewer();
         QCOMPARE(deleted, total);
         QVERIFY(!failed);
