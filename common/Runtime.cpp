@@ -29,6 +29,7 @@ struct State {
     QList<Form*> shown; // bottom to top
     QList<Form*> released;
     QList<ModalFrame> frames;
+    QStringList notices; // from stores, waiting to be told
     int running = 0;
     bool checkQueued = false;
     quint64 nextSerial = 1;
@@ -65,6 +66,25 @@ void report(const QString& message) {
 
 void queueCheck();
 
+// An edit of a record that someone else deleted is dropped by the data source; the user is told
+// which one, with what was typed.
+void tellLostEdits(DataControl& d) {
+    QObject::connect(&d.Recordset(), &Recordset::editLost, &d,
+                     [table = d.RecordSource()](const QStringList& fields, const QStringList& values) {
+                         QStringList typed;
+                         for (int i = 0; i < fields.size(); ++i)
+                             typed << QStringLiteral("%1: %2").arg(fields[i], values.value(i));
+                         S().notices.append(QStringLiteral("Изменения не сохранены: запись таблицы %1 больше "
+                                                           "не существует, её удалила другая программа.\n%2")
+                                                .arg(table, typed.join(QLatin1Char('\n'))));
+                     });
+}
+
+void tellNotices() {
+    while (!S().notices.isEmpty())
+        report(S().notices.takeFirst());
+}
+
 } // namespace
 
 struct RuntimeAccess {
@@ -92,6 +112,7 @@ struct RuntimeAccess {
         S().released.append(&f);
         for (const QString& failure : failures)
             report(QStringLiteral("Изменения не сохранены.\n%1").arg(failure));
+        tellNotices();
     }
 
     static Form& load(const QString& name, const std::function<Form*()>& factory) {
@@ -105,8 +126,10 @@ struct RuntimeAccess {
         S().loaded.insert(name, f);
         try {
             f->Form_Load();
-            for (DataControl* d : f->findChildren<DataControl*>())
+            for (DataControl* d : f->findChildren<DataControl*>()) {
                 d->open();
+                tellLostEdits(*d);
+            }
         } catch (...) {
             release(*f, false);
             throw;
@@ -287,8 +310,10 @@ bool StoreBeforeUnload(Form& form) {
         report(QStringLiteral("Изменения не сохранены: база данных их не приняла. Окно остаётся открытым, "
                               "чтобы их можно было сохранить ещё раз.\n%1")
                    .arg(QString::fromUtf8(e.what())));
+        tellNotices();
         return false;
     }
+    tellNotices();
     return true;
 }
 
@@ -302,6 +327,7 @@ void run(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         report(QString::fromUtf8(e.what()));
     }
+    tellNotices();
     --s.running;
     if (s.running == 0)
         RuntimeAccess::checkActivation();
@@ -358,6 +384,7 @@ void resetForTests() {
     s.released.clear();
     s.shown.clear();
     s.frames.clear();
+    s.notices.clear();
     s.running = 0;
     s.lastActivatedSerial = 0;
     s.lastActivatedName.clear();
