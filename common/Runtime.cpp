@@ -194,9 +194,9 @@ struct RuntimeAccess {
                 loop.exec();
             if (S().frames.last().form == shown || S().ended)
                 break;
-            // The window handed over during the loop and wait on for its successor. The loop has
-            // returned, so none of its handlers is running any more: it goes now, not when the
-            // show ends, or a long session would keep every window it ever reopened.
+            // The window handed over to its successor during the loop; wait on for that one. The
+            // loop has returned, so no handler of the old window is running any more: it goes now,
+            // not when the show ends, or a long session would keep every window it reopened.
             if (S().released.removeAll(shown) > 0)
                 delete shown;
         }
