@@ -168,6 +168,9 @@ void FrmStart::cmdOpen_Click() {
         lblFixName->storeText(lblName->text());
         lblFixDate->storeText(DateText());
         lblfixTime->storeText(TimeText());
+        // On disk before the handler returns, so that a killed launcher loses no start. A refused
+        // store keeps the record pending for the next store point.
+        Data1->storePending();
     });
 }
 

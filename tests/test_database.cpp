@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
+#include <unistd.h>
 
 namespace {
 
@@ -29,7 +30,10 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 class TestDatabase : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { Database::setDefaultBusyTimeoutForTests(-1); }
+    void cleanup() {
+        Database::setDefaultBusyTimeoutForTests(-1);
+        Database::setOpenReadOnlyForTests(false);
+    }
 
     void openingAMissingFileCreatesNothing() {
         QTemporaryDir dir;
@@ -174,6 +178,34 @@ private slots:
         QVERIFY(waitUntil([&] { return thread->isFinished(); }, 10000));
         delete thread;
         QVERIFY(column0(folder).contains(QStringLiteral("waited")));
+    }
+
+    // A program that only read a file it cannot write leaves the folder as it found it, also when
+    // two of its connections read at once; a write through it fails as a read-only one. (Root can
+    // write any file, so the test opens as such a program opens.)
+    void readingAFileItCannotWriteLeavesNoSideFiles() {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/DataProg.mdb");
+        Database::create(path)->exec(QStringLiteral("PRAGMA journal_mode=WAL; CREATE TABLE t(x);"));
+        const QStringList alone{QStringLiteral("DataProg.mdb")};
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), alone);
+        if (geteuid() != 0)
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        Database::setOpenReadOnlyForTests(true);
+        auto first = Database::open(path);
+        auto second = Database::open(path);
+        QCOMPARE(first->tables(), QStringList{QStringLiteral("t")});
+        QCOMPARE(second->count(QStringLiteral("t")), 0);
+        try {
+            first->insert(QStringLiteral("t"), {QStringLiteral("x")}, {QStringLiteral("1")});
+            QFAIL("a read-only connection wrote");
+        } catch (const DbError& e) {
+            QVERIFY2(e.readOnly(), e.what());
+        }
+        second.reset();
+        QVERIFY(QFile::exists(path + QStringLiteral("-shm"))); // the first still reads through it
+        first.reset();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), alone);
     }
 
 private:

@@ -351,6 +351,28 @@ private slots:
         QCOMPARE(folder.rows(Programs).size(), 1);
         QCOMPARE(folder.rows(Programs).first().first(), QStringLiteral("Новая"));
     }
+    // Another program deleted the record being edited: the arrow still moves, and the user is
+    // told what could not be stored instead of losing it without a word.
+    void anEditOfARecordDeletedElsewhereIsToldAtTheArrow() {
+        TestFolder folder;
+        folder.fill(Types, twoTypes());
+        folder.fill(Programs, twoPrograms());
+        frmAdd& f = openForm<frmAdd>();
+        click(f.cmdEdit);
+        typeText(f.Text1, QStringLiteral("Софт"));
+        folder.db().exec(QStringLiteral("DELETE FROM Programs WHERE Name = 'Блокнот'"));
+        clickArrow(f.DatEdit, DataControl::Next);
+        QCOMPARE(f.txtName->text(), QStringLiteral("Игра"));
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts()[0].contains(Programs));
+        QVERIFY(prompts()[0].contains(QStringLiteral("Company: ФирмаСофт")));
+        QCOMPARE(MessageBoxes::asked().first().title, rt::programTitle());
+        QCOMPARE(folder.rows(Programs), twoPrograms().mid(1));
+        click(f.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmAdd>());
+        QCOMPARE(prompts().size(), 1);
+    }
 };
 
 QTEST_MAIN(TestFrmAdd)

@@ -180,6 +180,47 @@ private slots:
         QVERIFY(reopened);
         QCOMPARE(folder.rows(QStringLiteral("Fixing")), (QList<QStringList>{kThree[1], kThree[2]}));
     }
+
+    // A long session: every deletion shows the viewer afresh from its own click. The reopened
+    // viewer must wait in the menu's one modal loop, not in one more loop per deletion, or the
+    // stack overflows after a few thousand deletions (CTest also runs this on a 1 MB stack).
+    void thousandsOfDeletionsKeepOneModalLoop() {
+        const int total = qEnvironmentVariableIsSet("ORVANTO_DELETIONS")
+                              ? qEnvironmentVariableIntValue("ORVANTO_DELETIONS")
+                              : 1000;
+        TestFolder folder;
+        QList<QStringList> log;
+        for (int i = 0; i < total; ++i)
+            log << QStringList{QStringLiteral("P%1").arg(i), QStringLiteral("02-01-2024"),
+                               QStringLiteral("12:00:00")};
+        folder.fill(QStringLiteral("Fixing"), log);
+        int deleted = 0;
+        int deepest = 0;
+        bool failed = true;
+        std::function<void()> press;
+        press = [&] {
+            frmLook* v = shownOnTop<frmLook>();
+            deepest = std::max(deepest, rt::modalDepth());
+            const int activations = rt::activationCount();
+            click(v->cmdClear);
+            if (++deleted < total) {
+                when([activations] { return shownOnTop<frmLook>() && rt::activationCount() > activations; }, press);
+                return;
+            }
+            // The last deletion leaves the viewer as it is, listing nothing.
+            failed = rt::loaded<frmLook>() != v || v->grdLook->model()->rowCount() != 0;
+            click(v->cmdBack);
+        };
+        when([] { return shownOnTop<frmLook>() != nullptr; }, press);
+        openViewer();
+        QCOMPARE(deleted, total);
+        QVERIFY(!failed);
+        QCOMPARE(deepest, 1);
+        QCOMPARE(rt::modalDepth(), 0);
+        QVERIFY(!rt::loaded<frmLook>());
+        QVERIFY(folder.rows(QStringLiteral("Fixing")).isEmpty());
+        QVERIFY(prompts().isEmpty());
+    }
 };
 
 QTEST_MAIN(TestFrmLook)

@@ -241,6 +241,23 @@ private slots:
         QCOMPARE(folder.rows(Types).size(), 2);
         QCOMPARE(folder.rows(Types)[1], (QStringList{QStringLiteral("Новая"), ErrorPicturePath}));
     }
+    // A second Settings deleted the category being edited: "Назад" still closes, and says which
+    // record could not be stored and what was typed into it.
+    void anEditOfACategoryDeletedElsewhereIsToldAtTheClose() {
+        TestFolder folder;
+        folder.fill(Types, {{QStringLiteral("Офис"), QString()}, {QStringLiteral("Игры"), QString()}});
+        frmNewCateg& f = openForm<frmNewCateg>();
+        typeText(f.txtName, QStringLiteral("Работа"));
+        folder.db().exec(QStringLiteral("DELETE FROM Types WHERE NameType = 'Офис'"));
+        click(f.cmdBack);
+        settle();
+        QVERIFY(!rt::loaded<frmNewCateg>());
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts()[0].contains(Types));
+        QVERIFY(prompts()[0].contains(QStringLiteral("NameType: ОфисРабота")));
+        QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Settings"));
+        QCOMPARE(folder.rows(Types), (QList<QStringList>{{QStringLiteral("Игры"), QString()}}));
+    }
 };
 
 QTEST_MAIN(TestFrmNewCateg)

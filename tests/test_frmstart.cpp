@@ -443,7 +443,7 @@ private slots:
         QVERIFY(prompts().isEmpty());
     }
 
-    void eachStartLogsOneRecordStoredAtTheNextStorePoint() {
+    void eachStartLogsOneRecordStoredAtOnce() {
         TestFolder folder;
         const QString marker = folder.path() + QStringLiteral("/started");
         const QString script = folder.markerScript(QStringLiteral("prog.sh"), marker);
@@ -456,12 +456,12 @@ private slots:
         steppingClock(beforeMidnight);
         click(w.cmdOpen);
         QVERIFY(waitUntil([&] { return QFile::exists(marker); }));
-        QVERIFY(folder.rows(QStringLiteral("Fixing")).isEmpty()); // pending until the next store point
-        setClockForTests([] { return QDateTime(QDate(2025, 12, 7), QTime(21, 5, 3)); });
-        click(w.cmdOpen);
         QCOMPARE(folder.rows(QStringLiteral("Fixing")),
                  (QList<QStringList>{
                      {QStringLiteral("Сапёр"), QStringLiteral("12-31-2024"), QStringLiteral("00:00:00")}}));
+        setClockForTests([] { return QDateTime(QDate(2025, 12, 7), QTime(21, 5, 3)); });
+        click(w.cmdOpen);
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")).size(), 2);
         setClockForTests([] { return QDateTime(QDate(2025, 1, 2), QTime(9, 5, 0)); });
         click(w.cmdOpen);
         QVERIFY(w.isLoaded());
@@ -568,18 +568,18 @@ private slots:
                     {prog(QStringLiteral("true"), QStringLiteral("Игры"), QStringLiteral("/bin/true"))});
         FrmStart& w = openChooser(folder, QStringLiteral("Игры"));
         steppingClock(QDateTime(QDate(2025, 3, 4), QTime(10, 0, 0)));
-        click(w.cmdOpen); // 10:00:00, pending
+        click(w.cmdOpen); // 10:00:00, stored
         auto settings = Database::open(folder.dbPath());
         settings->exec(QStringLiteral("BEGIN IMMEDIATE"));
-        click(w.cmdOpen); // cannot store the first: both kept
-        click(w.cmdOpen);
-        QCOMPARE(w.unsavedLaunches().size(), 2);
+        click(w.cmdOpen); // cannot be stored: stays pending in the data source
+        click(w.cmdOpen); // cannot store the one before: kept in the window
+        QCOMPARE(w.unsavedLaunches().size(), 1);
         QVERIFY(w.Data1->records().isChanged());
         QVERIFY(prompts().isEmpty());
         settings->exec(QStringLiteral("COMMIT"));
-        click(w.cmdOpen); // stores the three before it, in order
+        click(w.cmdOpen); // stores the two before it, in order, then itself
         QVERIFY(w.unsavedLaunches().isEmpty());
-        QCOMPARE(folder.rows(QStringLiteral("Fixing")).size(), 3);
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")).size(), 4);
         click(w.cmdBack);
         settle();
         QVERIFY(prompts().isEmpty());
@@ -607,22 +607,46 @@ private slots:
         settle();
         QVERIFY(!rt::loaded<FrmStart>());
         QCOMPARE(prompts().size(), 1); // one message, not one more from the unload
-        QVERIFY(prompts()[0].contains(QStringLiteral("true 03-04-2025 10:00:00\ntrue 03-04-2025 11:00:00")));
+        QVERIFY(!prompts()[0].contains(QStringLiteral("10:00:00"))); // stored at its start
+        QVERIFY(prompts()[0].contains(QStringLiteral("true 03-04-2025 11:00:00")));
         QCOMPARE(MessageBoxes::asked().first().title, rt::programTitle());
         settings->exec(QStringLiteral("COMMIT"));
-        QVERIFY(folder.rows(QStringLiteral("Fixing")).isEmpty());
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")),
+                 (QList<QStringList>{{"true", "03-04-2025", "10:00:00"}}));
 
-        // Locked only at the close: the one pending record is named.
+        // Locked at the start and at the close: the one pending record is named.
         resetRuntime();
         setClockForTests([] { return QDateTime(QDate(2025, 3, 4), QTime(11, 0, 0)); });
         FrmStart& again = openChooser(folder, QStringLiteral("Игры"));
-        click(again.cmdOpen);
         settings->exec(QStringLiteral("BEGIN IMMEDIATE"));
+        click(again.cmdOpen);
         click(again.cmdBack);
         settle();
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts()[0].contains(QStringLiteral("true 03-04-2025 11:00:00")));
         settings->exec(QStringLiteral("COMMIT"));
+    }
+
+    // A launcher killed while the chooser is open must not lose the starts it made: each record
+    // is on disk when the start's handler returns, and nothing is left pending for "Назад".
+    void startIsOnDiskWhenItsHandlerReturns() {
+        TestFolder folder;
+        const QString marker = folder.path() + QStringLiteral("/started");
+        const QString script = folder.markerScript(QStringLiteral("prog.sh"), marker);
+        folder.fill(QStringLiteral("Programs"),
+                    {prog(QStringLiteral("Сапёр"), QStringLiteral("Игры"), script)});
+        FrmStart& w = openChooser(folder, QStringLiteral("Игры"));
+        setClockForTests([] { return QDateTime(QDate(2025, 5, 6), QTime(7, 8, 9)); });
+        w.cmdOpen_Click();
+        const QList<QStringList> one{
+            {QStringLiteral("Сапёр"), QStringLiteral("05-06-2025"), QStringLiteral("07:08:09")}};
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")), one);
+        QVERIFY(!w.Data1->records().isChanged());
+        QVERIFY(waitUntil([&] { return QFile::exists(marker); }));
+        click(w.cmdBack);
+        settle();
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")), one);
+        QVERIFY(prompts().isEmpty());
     }
 };
 

@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "TestSupport.h"
 
+#include <QFileInfo>
 #include <QtTest>
 
 class TestPlatform : public QObject {
@@ -113,6 +114,23 @@ private slots:
         QCOMPARE(QColor(shown.pixel(199, 199)), QColor(Qt::green));
         img.setPicture(QImage());
         QVERIFY(img.picture().isNull());
+    }
+    // A picture path may name any file: one far larger than a picture can be is refused like an
+    // unreadable one, without being read into memory; a file that shrinks back loads again.
+    void hugeFileIsRefusedWithoutBeingRead() {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/huge.bmp");
+        QImage red(400, 400, QImage::Format_RGB888);
+        red.fill(Qt::red);
+        QVERIFY(red.save(path, "BMP"));
+        const qint64 picture = QFileInfo(path).size();
+        QFile file(path);
+        QVERIFY(file.resize(qint64(64) * 1024 * 1024 + 1)); // sparse: a valid header, then zeros
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadPicture(path));
+        QVERIFY(file.resize(qint64(3) * 1024 * 1024 * 1024));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, LoadPicture(path));
+        QVERIFY(file.resize(picture));
+        QCOMPARE(QColor(LoadPicture(path).pixel(10, 10)), QColor(Qt::red));
     }
 };
 

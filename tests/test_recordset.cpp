@@ -498,6 +498,30 @@ private slots:
         QCOMPARE(column(folder, kTypes, 1), (QStringList{"text/null", "text/text"}));
         QCOMPARE(column(folder, kTypes, 0), (QStringList{"", ""}));
     }
+
+    // A record deleted elsewhere, before the source reached it or while it was being edited: the
+    // edit is not stored, and the source says which fields it dropped, once, as a value.
+    void editsOfRecordsDeletedElsewhereAreReportedNotStored() {
+        TestFolder folder;
+        folder.fill(kTypes, {{QStringLiteral("a")}, {QStringLiteral("b")}, {QStringLiteral("c")}});
+        const QList<qint64> ids = folder.db().rowids(kTypes);
+        auto rs = openTypes(folder);
+        QList<QStringList> lost;
+        connect(rs.get(), &Recordset::editLost, this,
+                [&](const QStringList& fields, const QStringList& values) { lost << fields + values; });
+        QVERIFY(folder.db().remove(kTypes, ids[0]));
+        rs->setValue(QStringLiteral("NameType"), QStringLiteral("a2"));
+        rs->MoveNext();
+        QVERIFY(folder.db().remove(kTypes, ids[1]));
+        rs->MoveFirst(); // gone before the move: nothing typed, nothing to report
+        rs->MoveNext();
+        rs->setValue(QStringLiteral("NameType"), QStringLiteral("b2"));
+        rs->store();
+        rs->store();
+        QCOMPARE(lost, (QList<QStringList>{{QStringLiteral("NameType"), QStringLiteral("a2")},
+                                           {QStringLiteral("NameType"), QStringLiteral("b2")}}));
+        QCOMPARE(column(folder, kTypes), QStringList{QStringLiteral("c")});
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRecordset)

@@ -3,6 +3,7 @@
 
 #include "Controls.h"
 #include "DataControl.h"
+#include "FileDialog.h"
 #include "Form.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
@@ -415,6 +416,24 @@ private slots:
                 }
         QVERIFY(first >= 0);
         QVERIFY2(last - first >= label.lineStep(), qPrintable(QStringLiteral("%1..%2").arg(first).arg(last)));
+    }
+
+    // A silent handler swallows the failures of the runtime and the database only; a fault of
+    // the program inside it still reaches the message box.
+    void silentHandlerTellsFaultsButNotRuntimeOrDatabaseFailures() {
+        rt::setProgramTitle(QStringLiteral("Orvanto"));
+        rt::Show(rt::form<A>());
+        settle();
+        A::onButton = [](A&) {
+            rt::silently([] { throw DbError(QStringLiteral("locked")); });
+            rt::silently([] { throw DialogCancelled(); });
+            rt::silently([] { throw RuntimeError(QStringLiteral("no picture")); });
+            rt::silently([] { throw std::logic_error("index out of range"); });
+        };
+        click(rt::loaded<A>()->button);
+        QCOMPARE(prompts(), QStringList{QStringLiteral("index out of range")});
+        QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Orvanto"));
+        QVERIFY(rt::loaded<A>());
     }
 };
 

@@ -154,6 +154,21 @@ private slots:
         QCOMPARE(checkDatabase(folder.dbPath()), QString());
         QCOMPARE(snapshot(folder.path()), before);
     }
+
+    // Another program holds the file locked: the message says so, not that the file is no
+    // database.
+    void aDatabaseLockedByAnotherProgramIsSaidToBeLocked() {
+        TestFolder folder;
+        auto other = Database::open(folder.dbPath());
+        other->exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;"));
+        Database::setDefaultBusyTimeoutForTests(50);
+        const QString problem = checkDatabase(folder.dbPath());
+        QVERIFY2(problem.contains(QStringLiteral("заблокированным другая программа")), qPrintable(problem));
+        QVERIFY2(!problem.contains(QStringLiteral("как база данных")), qPrintable(problem));
+        other.reset();
+        Database::setDefaultBusyTimeoutForTests(-1);
+        QCOMPARE(checkDatabase(folder.dbPath()), QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSchema)

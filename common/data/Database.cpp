@@ -1,11 +1,46 @@
 #include "Database.h"
 
+#include <QFile>
+#include <QHash>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kDefaultBusyTimeoutMs = 5000;
 int defaultBusyTimeoutMs = kDefaultBusyTimeoutMs;
+bool openReadOnlyForTests = false;
+
+// Connections of this process per file: the side files are looked at only when the last one closes.
+QHash<QString, int>& openConnections() {
+    static QHash<QString, int> counts;
+    return counts;
+}
+
+// A connection that could only read cannot remove the -wal and -shm files SQLite made for it, as a
+// writer's last close does. When this process made them, the log is empty and no other program
+// holds the shared memory (every connection keeps a read lock on its dead-man byte), they go.
+void removeSideFilesLeftByReading(const QString& path) {
+    const QByteArray wal = QFile::encodeName(path + QStringLiteral("-wal"));
+    const QByteArray shm = QFile::encodeName(path + QStringLiteral("-shm"));
+    if (QFile(QString::fromLocal8Bit(wal)).size() != 0)
+        return;
+    const int fd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    constexpr off_t deadManByte = 128;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = deadManByte;
+    lock.l_len = 1;
+    if (::fcntl(fd, F_SETLK, &lock) == 0) {
+        ::unlink(wal.constData());
+        ::unlink(shm.constData());
+    }
+    ::close(fd);
+}
 
 QString quoted(const QString& identifier) {
     QString q = identifier;
@@ -23,14 +58,28 @@ bool DbError::busy() const {
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
+bool DbError::readOnly() const {
+    return (m_code & 0xff) == SQLITE_READONLY;
+}
+
 Database::Database(const QString& path) : m_path(path) {}
 
 Database::~Database() {
+    if (!m_db)
+        return;
+    const bool readOnly = sqlite3_db_readonly(m_db, "main") == 1;
     sqlite3_close_v2(m_db);
+    if (--openConnections()[m_path] > 0)
+        return;
+    openConnections().remove(m_path);
+    if (readOnly && m_madeSideFiles)
+        removeSideFilesLeftByReading(m_path);
 }
 
 void Database::openWith(int flags) {
     const QByteArray name = m_path.toUtf8();
+    m_madeSideFiles =
+        !QFile::exists(m_path + QStringLiteral("-wal")) && !QFile::exists(m_path + QStringLiteral("-shm"));
     const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
@@ -40,13 +89,16 @@ void Database::openWith(int flags) {
         m_db = nullptr;
         throw DbError(QStringLiteral("%1: %2").arg(m_path, msg), err);
     }
+    ++openConnections()[m_path];
     sqlite3_extended_result_codes(m_db, 1);
     setBusyTimeout(defaultBusyTimeoutMs);
 }
 
 std::shared_ptr<Database> Database::open(const QString& path) {
     std::shared_ptr<Database> db(new Database(path));
-    db->openWith(SQLITE_OPEN_READWRITE);
+    // A file this program cannot write is opened for reading, as SQLite would do by itself.
+    const bool writable = !openReadOnlyForTests && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+    db->openWith(writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
     return db;
 }
 
@@ -58,6 +110,10 @@ std::shared_ptr<Database> Database::create(const QString& path) {
 
 void Database::setDefaultBusyTimeoutForTests(int ms) {
     defaultBusyTimeoutMs = ms < 0 ? kDefaultBusyTimeoutMs : ms;
+}
+
+void Database::setOpenReadOnlyForTests(bool readOnly) {
+    openReadOnlyForTests = readOnly;
 }
 
 void Database::setBusyTimeout(int ms) {

@@ -19,6 +19,7 @@ public:
     int code() const { return m_code; }
     QString message() const { return QString::fromUtf8(what()); }
     bool busy() const;
+    bool readOnly() const; // the file or its folder cannot be written
 
 private:
     int m_code;
@@ -64,11 +65,14 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
+    bool m_madeSideFiles = false; // the -wal and -shm files did not exist before this open
 
 public:
     // Test seams
     // The busy timeout of connections opened from now on; a negative value restores the default.
     static void setDefaultBusyTimeoutForTests(int ms);
+    // Opens as a program opens a file it cannot write (root can write any file).
+    static void setOpenReadOnlyForTests(bool readOnly);
 };
 
 // An RAII prepared statement; finalized when it goes out of scope.

@@ -45,8 +45,8 @@ void Recordset::setValue(const QString& field, const QString& text) {
 void Recordset::store() {
     if (m_changed.isEmpty())
         return;
-    if (m_readOnly || m_gone) {
-        // A read-only source never writes, and a record deleted by the other program is not revived.
+    if (m_readOnly) {
+        // A read-only source never writes.
         m_changed.clear();
         return;
     }
@@ -57,13 +57,19 @@ void Recordset::store() {
             values << m_values[i];
         }
     }
+    if (m_gone || (!m_new && !m_db->update(m_table, m_ids[m_pos], fields, values))) {
+        // A record deleted by the other program is not revived; the edit is dropped, but not
+        // without a word.
+        m_gone = true;
+        m_changed.clear();
+        emit editLost(fields, values);
+        return;
+    }
     if (m_new) {
         const qint64 id = m_db->insert(m_table, fields, values);
         m_ids.append(id);
         m_pos = int(m_ids.size()) - 1;
         m_new = false;
-    } else {
-        m_db->update(m_table, m_ids[m_pos], fields, values);
     }
     m_changed.clear();
 }

@@ -54,6 +54,8 @@ public:
 
 signals:
     void currentChanged();
+    // The changed fields of a record that someone else deleted: they were dropped, not stored.
+    void editLost(const QStringList& fields, const QStringList& values);
 
 private:
     void leave();

@@ -5,6 +5,7 @@
 #include "Runtime.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFontInfo>
 #include <QHash>
@@ -320,9 +321,13 @@ struct FileStamp {
 
 struct CachedPicture {
     FileStamp stamp;
-    QByteArray bytes;
+    QByteArray digest; // of the bytes decoded, so that a touched but unchanged file is not decoded
     QImage image;
 };
+
+// Far more than a 400 x 400 picture or an icon can take in any format the pictures come in; a
+// larger file is not read at all, so that it can neither fill the memory nor hold up the window.
+constexpr qint64 MaxPictureFileBytes = 64 * 1024 * 1024;
 
 QHash<QString, CachedPicture>& pictureCache() {
     static QHash<QString, CachedPicture> cache;
@@ -342,11 +347,17 @@ QImage LoadPicture(const QString& path) {
     // Polling timers load the same file many times a second: an unchanged file is not read again.
     if (it != cache.end() && it->stamp == stamp)
         return it->image;
+    const QString unreadable = QStringLiteral("Файл «%1» не открывается.").arg(path);
+    if (st.st_size > MaxPictureFileBytes)
+        throw RuntimeError(unreadable);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(QStringLiteral("Файл «%1» не открывается.").arg(path));
-    QByteArray bytes = file.readAll();
-    if (it != cache.end() && it->bytes == bytes) {
+        throw RuntimeError(unreadable);
+    QByteArray bytes = file.read(MaxPictureFileBytes + 1);
+    if (bytes.size() > MaxPictureFileBytes)
+        throw RuntimeError(unreadable); // grew since it was looked at
+    const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    if (it != cache.end() && it->digest == digest) {
         it->stamp = stamp;
         return it->image;
     }
@@ -358,7 +369,7 @@ QImage LoadPicture(const QString& path) {
         throw RuntimeError(QStringLiteral("Файл «%1» не является рисунком.").arg(path));
     if (cache.size() >= 16)
         cache.clear();
-    cache.insert(path, {stamp, bytes, image});
+    cache.insert(path, {stamp, digest, image});
     return image;
 }
 

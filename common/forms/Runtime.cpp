@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "DataControl.h"
+#include "Database.h"
 #include "Form.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
@@ -19,6 +20,7 @@ namespace {
 struct ModalFrame {
     Form* form;
     int savedRunning;
+    QEventLoop* loop;
 };
 
 struct State {
@@ -27,6 +29,7 @@ struct State {
     QList<Form*> shown; // bottom to top
     QList<Form*> released;
     QList<ModalFrame> frames;
+    QStringList notices; // from stores, waiting to be told
     int running = 0;
     bool checkQueued = false;
     quint64 nextSerial = 1;
@@ -63,6 +66,25 @@ void report(const QString& message) {
 
 void queueCheck();
 
+// An edit of a record that someone else deleted is dropped by the data source; the user is told
+// which one, with what was typed.
+void tellLostEdits(DataControl& d) {
+    QObject::connect(&d.records(), &Recordset::editLost, &d,
+                     [table = d.RecordSource()](const QStringList& fields, const QStringList& values) {
+                         QStringList typed;
+                         for (int i = 0; i < fields.size(); ++i)
+                             typed << QStringLiteral("%1: %2").arg(fields[i], values.value(i));
+                         S().notices.append(QStringLiteral("Изменения не сохранены: запись таблицы %1 больше "
+                                                           "не существует, её удалила другая программа.\n%2")
+                                                .arg(table, typed.join(QLatin1Char('\n'))));
+                     });
+}
+
+void tellNotices() {
+    while (!S().notices.isEmpty())
+        report(S().notices.takeFirst());
+}
+
 } // namespace
 
 struct RuntimeAccess {
@@ -90,6 +112,7 @@ struct RuntimeAccess {
         S().released.append(&f);
         for (const QString& failure : failures)
             report(QStringLiteral("Изменения не сохранены.\n%1").arg(failure));
+        tellNotices();
     }
 
     static Form& load(const QString& name, const std::function<Form*()>& factory) {
@@ -103,8 +126,10 @@ struct RuntimeAccess {
         S().loaded.insert(name, f);
         try {
             f->Form_Load();
-            for (DataControl* d : f->findChildren<DataControl*>())
+            for (DataControl* d : f->findChildren<DataControl*>()) {
                 d->open();
+                tellLostEdits(*d);
+            }
         } catch (...) {
             release(*f, false);
             throw;
@@ -144,15 +169,40 @@ struct RuntimeAccess {
             return;
         if (!f.isVisible())
             f.setWindowModality(Qt::ApplicationModal);
+        // A window that unloads itself and shows itself modal again takes over the loop of the
+        // show it ended instead of nesting another one: repeated from a click handler, nesting
+        // would grow the stack with every repetition until it overflows.
+        if (!S().frames.isEmpty()) {
+            ModalFrame& top = S().frames.last();
+            if (top.form != &f && !top.form->m_loaded && top.form->m_name == f.m_name) {
+                top.form->m_modalLoop = nullptr;
+                top.form = &f;
+                f.m_modalLoop = top.loop;
+                show(f);
+                return;
+            }
+        }
         QEventLoop loop;
         f.m_modalLoop = &loop;
         show(f);
-        S().frames.append({&f, S().running});
+        S().frames.append({&f, S().running, &loop});
         S().running = 0;
         queueCheck();
-        if (f.m_loaded && !S().ended)
-            loop.exec();
-        f.m_modalLoop = nullptr;
+        while (!S().frames.isEmpty()) {
+            Form* shown = S().frames.last().form;
+            if (shown->m_loaded && !S().ended)
+                loop.exec();
+            if (S().frames.last().form == shown || S().ended)
+                break;
+            // The window handed over to its successor during the loop; wait on for that one. The
+            // loop has returned, so no handler of the old window is running any more: it goes now,
+            // not when the show ends, or a long session would keep every window it reopened.
+            if (S().released.removeAll(shown) > 0)
+                delete shown;
+        }
+        if (S().frames.isEmpty())
+            return; // discarded by a reset
+        S().frames.last().form->m_modalLoop = nullptr;
         S().running = S().frames.takeLast().savedRunning;
         if (S().running == 0)
             queueCheck();
@@ -260,8 +310,10 @@ bool StoreBeforeUnload(Form& form) {
         report(QStringLiteral("Изменения не сохранены: база данных их не приняла. Окно остаётся открытым, "
                               "чтобы их можно было сохранить ещё раз.\n%1")
                    .arg(QString::fromUtf8(e.what())));
+        tellNotices();
         return false;
     }
+    tellNotices();
     return true;
 }
 
@@ -275,6 +327,7 @@ void run(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         report(QString::fromUtf8(e.what()));
     }
+    tellNotices();
     --s.running;
     if (s.running == 0)
         RuntimeAccess::checkActivation();
@@ -283,8 +336,10 @@ void run(const std::function<void()>& handler) {
 void silently(const std::function<void()>& steps) {
     try {
         steps();
-    } catch (const std::exception&) {
-        // These handlers abandon their remaining steps without a word.
+    } catch (const RuntimeError&) {
+        // These handlers abandon their remaining steps without a word when the runtime or the
+        // database fails them; anything else is a fault and goes on to be told.
+    } catch (const DbError&) {
     }
 }
 
@@ -314,6 +369,10 @@ int activationCount() {
     return S().activations;
 }
 
+int modalDepth() {
+    return int(S().frames.size());
+}
+
 void resetForTests() {
     State& s = S();
     const QList<Form*> forms = s.loaded.values();
@@ -325,6 +384,7 @@ void resetForTests() {
     s.released.clear();
     s.shown.clear();
     s.frames.clear();
+    s.notices.clear();
     s.running = 0;
     s.lastActivatedSerial = 0;
     s.lastActivatedName.clear();

@@ -26,8 +26,10 @@ template <class F> F* loaded() {
     return static_cast<F*>(loadedForm(F::Name));
 }
 void Show(Form& form);
-void ShowModal(Form& form); // returns when the window is unloaded
-void Unload(Form& form);    // a window that is not loaded: nothing
+// Returns when the window is unloaded. A window that unloads itself and shows itself modal again
+// from inside returns at once: the show it ended waits on for the new one.
+void ShowModal(Form& form);
+void Unload(Form& form); // a window that is not loaded: nothing
 void UnloadNamed(const QString& name);
 template <class F> void unload() {
     UnloadNamed(F::Name);
@@ -40,7 +42,8 @@ bool StoreBeforeUnload(Form& form);
 // Runs an event handler. A failure it does not handle itself is shown in a message box with the
 // program's title; the program goes on.
 void run(const std::function<void()>& handler);
-// For handlers that abandon the rest of their steps silently on any failure.
+// For handlers that abandon the rest of their steps silently when the runtime or the database
+// fails them (RuntimeError, DbError); any other failure goes on to the caller.
 void silently(const std::function<void()>& steps);
 
 int MsgBox(const QString& prompt, int buttons = vbOKOnly, const QString& title = QString());
@@ -52,5 +55,6 @@ void setQuitHandler(std::function<void()> quit); // default: QCoreApplication::e
 void resetForTests();                            // discards every window without storing
 QString lastActivated();                         // name of the window last activated
 int activationCount();                           // Form_Activate calls so far
+int modalDepth();                                // modal shows waiting now
 
 } // namespace rt
