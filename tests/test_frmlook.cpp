@@ -204,7 +204,8 @@ private slots:
             const int activations = rt::activationCount();
             click(v->cmdClear);
             if (++deleted < total) {
-                when([activations] { return shownOnTop<frmLook>() && rt::activationCount() > activations; }, press);
+                when([activations] { return shownOnTop<frmLook>() && rt::activationCount() > activations; },
+                     press);
                 return;
             }
             // The last deletion leaves the viewer as it is, listing nothing.
