@@ -53,7 +53,7 @@ private slots:
         rt::Show(g);
         settle();
         QVERIFY(!rt::loaded<FrmMainOpt>());
-        QCOMPARE(QApplication::focusWidget(), g.txtPassword);
+        QCOMPARE(g.focusWidget(), g.txtPassword);
         for (const QString& wrong : {QStringLiteral("админ"), QStringLiteral("prog"), QString()}) {
             g.txtPassword->clear();
             typeText(g.txtPassword, wrong);
@@ -108,7 +108,7 @@ private slots:
             menu,
             [](PasswordGate& p) {
                 QCOMPARE(p.windowTitle(), QStringLiteral("Пароль"));
-                QCOMPARE(QApplication::focusWidget(), p.cmdOk);
+                QCOMPARE(p.focusWidget(), p.cmdOk);
                 typeText(p.txtPassword, QStringLiteral("look"));
                 click(p.cmdOk);
             },
