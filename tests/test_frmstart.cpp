@@ -47,6 +47,13 @@ FrmStart& openChooser(TestFolder& folder, const QString& category) {
     return openForm<FrmStart>();
 }
 
+// The chooser on the one program of its category, a script that leaves `marker` when started.
+FrmStart& openChooserOnAStartableProgram(TestFolder& folder, const QString& marker) {
+    const QString script = folder.markerScript(QStringLiteral("prog.sh"), marker);
+    folder.fill(QStringLiteral("Programs"), {prog(QStringLiteral("Сапёр"), QStringLiteral("Игры"), script)});
+    return openChooser(folder, QStringLiteral("Игры"));
+}
+
 void steps(FrmStart& w, int n) {
     for (int i = 0; i < n; ++i)
         w.Timer1->tick();
@@ -446,10 +453,7 @@ private slots:
     void eachStartLogsOneRecordStoredAtOnce() {
         TestFolder folder;
         const QString marker = folder.path() + QStringLiteral("/started");
-        const QString script = folder.markerScript(QStringLiteral("prog.sh"), marker);
-        folder.fill(QStringLiteral("Programs"),
-                    {prog(QStringLiteral("Сапёр"), QStringLiteral("Игры"), script)});
-        FrmStart& w = openChooser(folder, QStringLiteral("Игры"));
+        FrmStart& w = openChooserOnAStartableProgram(folder, marker);
         steps(w, 1);
         // The date is read before the time: across midnight the date is the old day's.
         const QDateTime beforeMidnight(QDate(2024, 12, 31), QTime(23, 59, 59));
@@ -632,10 +636,7 @@ private slots:
     void startIsOnDiskWhenItsHandlerReturns() {
         TestFolder folder;
         const QString marker = folder.path() + QStringLiteral("/started");
-        const QString script = folder.markerScript(QStringLiteral("prog.sh"), marker);
-        folder.fill(QStringLiteral("Programs"),
-                    {prog(QStringLiteral("Сапёр"), QStringLiteral("Игры"), script)});
-        FrmStart& w = openChooser(folder, QStringLiteral("Игры"));
+        FrmStart& w = openChooserOnAStartableProgram(folder, marker);
         setClockForTests([] { return QDateTime(QDate(2025, 5, 6), QTime(7, 8, 9)); });
         w.cmdOpen_Click();
         const QList<QStringList> one{
