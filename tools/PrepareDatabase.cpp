@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -46,14 +47,14 @@ struct DemoCategory {
     QString file;
     QColor colour;
     Shape shape;
+    bool operator==(const DemoCategory&) const = default;
 };
 
 struct DemoProgram {
     QString name;
     QString company;
     int category; // index into the categories
-    QString path;
-    bool always;  // kept in the list even when not installed here
+    QString path; // absolute, or relative to the programs' own folder
     QString file; // icon file name without suffix
     QColor colour;
     QString mark; // letters on the icon
@@ -69,64 +70,59 @@ QList<DemoCategory> demoCategories() {
     };
 }
 
+// Only programs that open a window of their own: one started from the launcher with no terminal
+// must show itself, or its start looks like a failure. Debian's x11-apps gives each category one
+// at least; Settings is always next to the launcher; bigger desktop programs join where installed.
 QList<DemoProgram> demoCandidates() {
     const auto u = [](const char* s) { return QString::fromUtf8(s); };
-    // Well-known desktop programs stay even when missing here, so the demo looks like a real desktop;
-    // the shell, Python and top exist on every Debian system and give entries that really start.
+    const QString xorg = u("X.Org Foundation");
     return {
-        {u("LibreOffice"), u("The Document Foundation"), 0, u("/usr/bin/libreoffice"), true, u("libreoffice"),
+        {u("Текстовый редактор xedit"), xorg, 0, u("/usr/bin/xedit"), u("xedit"), QColor(60, 120, 200),
+         u("Ed")},
+        {u("Калькулятор xcalc"), xorg, 0, u("/usr/bin/xcalc"), u("xcalc"), QColor(120, 120, 160), u("=")},
+        {u("LibreOffice"), u("The Document Foundation"), 0, u("/usr/bin/libreoffice"), u("libreoffice"),
          QColor(24, 160, 80), u("LO")},
-        {u("GIMP"), u("The GIMP Team"), 1, u("/usr/bin/gimp"), true, u("gimp"), QColor(110, 90, 70), u("G")},
-        {u("Firefox ESR"), u("Mozilla"), 2, u("/usr/bin/firefox-esr"), true, u("firefox"),
-         QColor(230, 100, 20), u("F")},
-        {u("Командная оболочка Bash"), u("GNU Project"), 3, u("/usr/bin/bash"), true, u("bash"),
-         QColor(40, 40, 40), u(">_")},
-        {u("Python 3"), u("Python Software Foundation"), 3, u("/usr/bin/python3"), true, u("python3"),
-         QColor(50, 100, 170), u("Py")},
-        {u("Диспетчер процессов top"), u("procps-ng"), 3, u("/usr/bin/top"), true, u("top"),
-         QColor(160, 40, 40), u("T")},
-        {u("Сапёр"), u("The GNOME Project"), 4, u("/usr/games/gnome-mines"), true, u("mines"),
-         QColor(90, 90, 90), u("M")},
-        {u("Текстовый редактор gedit"), u("The GNOME Project"), 0, u("/usr/bin/gedit"), false, u("gedit"),
+        {u("Текстовый редактор gedit"), u("The GNOME Project"), 0, u("/usr/bin/gedit"), u("gedit"),
          QColor(60, 120, 200), u("Ge")},
-        {u("Mousepad"), u("Xfce"), 0, u("/usr/bin/mousepad"), false, u("mousepad"), QColor(70, 130, 180),
-         u("Mp")},
-        {u("Редактор vi"), u("Vim Project"), 0, u("/usr/bin/vi"), false, u("vi"), QColor(30, 120, 40),
-         u("vi")},
-        {u("XTerm"), u("Thomas E. Dickey"), 3, u("/usr/bin/xterm"), false, u("xterm"), QColor(20, 20, 20),
-         u("X")},
-        {u("Chromium"), u("The Chromium Project"), 2, u("/usr/bin/chromium"), false, u("chromium"),
+        {u("Mousepad"), u("Xfce"), 0, u("/usr/bin/mousepad"), u("mousepad"), QColor(70, 130, 180), u("Mp")},
+        {u("Редактор картинок bitmap"), xorg, 1, u("/usr/bin/bitmap"), u("bitmap"), QColor(200, 80, 60),
+         u("Bm")},
+        {u("Демонстрация графики xgc"), xorg, 1, u("/usr/bin/xgc"), u("xgc"), QColor(110, 90, 170), u("gc")},
+        {u("GIMP"), u("The GIMP Team"), 1, u("/usr/bin/gimp"), u("gimp"), QColor(110, 90, 70), u("G")},
+        {u("Почтовый флажок xbiff"), xorg, 2, u("/usr/bin/xbiff"), u("xbiff"), QColor(180, 40, 90), u("@")},
+        {u("Firefox ESR"), u("Mozilla"), 2, u("/usr/bin/firefox-esr"), u("firefox"), QColor(230, 100, 20),
+         u("F")},
+        {u("Chromium"), u("The Chromium Project"), 2, u("/usr/bin/chromium"), u("chromium"),
          QColor(50, 120, 230), u("C")},
-        {u("GNU Wget"), u("Free Software Foundation"), 2, u("/usr/bin/wget"), false, u("wget"),
-         QColor(180, 40, 90), u("W")},
-        {u("htop"), u("htop dev team"), 3, u("/usr/bin/htop"), false, u("htop"), QColor(30, 150, 30), u("h")},
-        {u("Калькулятор xcalc"), u("X.Org Foundation"), 3, u("/usr/bin/xcalc"), false, u("xcalc"),
-         QColor(120, 120, 160), u("=")},
-        {u("Часы xclock"), u("X.Org Foundation"), 3, u("/usr/bin/xclock"), false, u("xclock"),
-         QColor(200, 170, 30), u("12")},
-        {u("Глаза xeyes"), u("X.Org Foundation"), 4, u("/usr/bin/xeyes"), false, u("xeyes"),
-         QColor(220, 220, 220), u("oo")},
+        {u("Настройки Orvanto (Settings)"), u("Orvanto"), 3, u("Settings"), u("settings"), QColor(90, 90, 90),
+         u("S")},
+        {u("Часы xclock"), xorg, 3, u("/usr/bin/xclock"), u("xclock"), QColor(200, 170, 30), u("12")},
+        {u("Нагрузка системы xload"), xorg, 3, u("/usr/bin/xload"), u("xload"), QColor(30, 150, 30), u("%")},
+        {u("Буфер обмена xclipboard"), xorg, 3, u("/usr/bin/xclipboard"), u("xclipboard"),
+         QColor(160, 110, 40), u("Cb")},
+        {u("XTerm"), u("Thomas E. Dickey"), 3, u("/usr/bin/xterm"), u("xterm"), QColor(20, 20, 20), u("X")},
+        {u("Глаза xeyes"), xorg, 4, u("/usr/bin/xeyes"), u("xeyes"), QColor(220, 220, 220), u("oo")},
+        {u("Икосаэдр ico"), xorg, 4, u("/usr/bin/ico"), u("ico"), QColor(160, 40, 40), u("20")},
+        {u("Сапёр"), u("The GNOME Project"), 4, u("/usr/games/gnome-mines"), u("mines"), QColor(90, 90, 90),
+         u("M")},
     };
 }
 
-constexpr int kMinDemoPrograms = 8;
-constexpr int kMaxDemoPrograms = 12;
-
-// The kept programs plus those installed here; padded with missing ones up to the minimum.
-QList<DemoProgram> chooseDemoPrograms() {
-    QList<DemoProgram> chosen, missing;
-    for (const DemoProgram& p : demoCandidates()) {
-        if (p.always || QFileInfo(p.path).isFile())
+// The candidates installed here, with their full paths; a missing program is never listed, since
+// starting it would do nothing a newcomer could see.
+QList<DemoProgram> chooseDemoPrograms(const QString& programFolder) {
+    QList<DemoProgram> chosen;
+    for (DemoProgram p : demoCandidates()) {
+        if (QFileInfo(p.path).isRelative()) {
+            if (programFolder.isEmpty())
+                continue;
+            p.path = QDir(programFolder).absoluteFilePath(p.path);
+        }
+        const QFileInfo file(p.path);
+        if (file.isFile() && file.isExecutable())
             chosen << p;
-        else
-            missing << p;
     }
-    for (const DemoProgram& p : missing) {
-        if (chosen.size() >= kMinDemoPrograms)
-            break;
-        chosen << p;
-    }
-    return chosen.mid(0, kMaxDemoPrograms);
+    return chosen;
 }
 
 QFont boldFont(int pixelSize) {
@@ -262,14 +258,21 @@ void saveImage(const QImage& image, const QString& path, const char* format) {
         fail(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), writer.errorString()));
 }
 
-DemoData writeDemoFiles(const QString& demoFolder, bool& iconsAsPng) {
+DemoData writeDemoFiles(const QString& demoFolder, const QString& programFolder, bool& iconsAsPng) {
     const QDir dir(demoFolder);
     if (!dir.mkpath(QStringLiteral("categories")) || !dir.mkpath(QStringLiteral("icons")))
         fail(QStringLiteral("Cannot create the folder %1.").arg(QDir::toNativeSeparators(demoFolder)));
 
     DemoData data;
-    data.categories = demoCategories();
-    data.programs = chooseDemoPrograms();
+    data.programs = chooseDemoPrograms(programFolder);
+    // A category with nothing to start would only lead to an empty chooser.
+    const QList<DemoCategory> all = demoCategories();
+    for (int i = 0; i < all.size(); ++i)
+        if (std::any_of(data.programs.begin(), data.programs.end(),
+                        [i](const DemoProgram& p) { return p.category == i; }))
+            data.categories << all[i];
+    for (DemoProgram& p : data.programs)
+        p.category = int(data.categories.indexOf(all[p.category]));
     for (const DemoCategory& c : data.categories) {
         const QString path = dir.absoluteFilePath(QStringLiteral("categories/%1.bmp").arg(c.file));
         saveImage(drawCategoryPicture(c), path, "bmp");
@@ -292,31 +295,26 @@ void insertDemoRecords(Database& db, const DemoData& data, PrepareReport& report
         db.insert(types, Tables::Types().fields, {data.categories[i].name, data.picturePaths[i]});
 
     const QString programs = QString::fromLatin1(Tables::Programs().name);
-    QStringList installed;
     for (int i = 0; i < data.programs.size(); ++i) {
         const DemoProgram& p = data.programs[i];
         db.insert(programs, Tables::Programs().fields,
                   {p.name, p.company, data.categories[p.category].name, p.path, data.iconPaths[i]});
-        if (QFileInfo(p.path).isFile())
-            installed << p.name;
     }
 
-    // A short history of launches over the last days, of programs that exist here where possible.
-    for (const DemoProgram& p : data.programs)
-        if (installed.size() < 3 && !installed.contains(p.name))
-            installed << p.name;
+    // A short history of launches over the last days.
     const QString fixing = QString::fromLatin1(Tables::Fixing().name);
     const QStringList times{QStringLiteral("09:15:07"), QStringLiteral("13:42:30"),
                             QStringLiteral("17:05:59")};
+    const int launches = int(std::min(times.size(), data.programs.size()));
     const QDate today = QDate::currentDate();
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < launches; ++i) {
         const QString date = today.addDays(i - 3).toString(QStringLiteral("MM-dd-yyyy"));
-        db.insert(fixing, Tables::Fixing().fields, {installed[i], date, times[i]});
+        db.insert(fixing, Tables::Fixing().fields, {data.programs[i].name, date, times[i]});
     }
 
     report.categories = int(data.categories.size());
     report.programs = int(data.programs.size());
-    report.launches = 3;
+    report.launches = launches;
 }
 
 void checkOptions(const PrepareOptions& options) {
@@ -369,7 +367,7 @@ PrepareReport prepareDatabaseWithReport(const PrepareOptions& options) {
     try {
         DemoData demo;
         if (options.demo) {
-            demo = writeDemoFiles(demoFolder, report.iconsAsPng);
+            demo = writeDemoFiles(demoFolder, options.programFolder, report.iconsAsPng);
             report.demoFolder = demoFolder;
         }
         {

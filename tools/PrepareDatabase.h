@@ -7,9 +7,10 @@
 #include <QString>
 
 struct PrepareOptions {
-    QString path;       // the database file to create
-    bool force = false; // overwrite an existing file (and its -wal/-shm)
-    bool demo = false;  // add demo categories, programs, pictures and launch records
+    QString path;          // the database file to create
+    bool force = false;    // overwrite an existing file (and its -wal/-shm)
+    bool demo = false;     // add demo categories, programs, pictures and launch records
+    QString programFolder; // where Orvanto and Settings are: the demo lists the Settings found there
     QString mainProgCode = AccessLevel::WithPassword;     // Access.MainProg
     QString settingsCode = AccessLevel::WithPassword;     // Access.Settings
     QString passwordCode = AccessLevel::WithPassword;     // Access.Password

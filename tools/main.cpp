@@ -30,8 +30,9 @@ int main(int argc, char* argv[]) {
         QStringLiteral("[path]"));
     const QCommandLineOption demo(
         QStringLiteral("demo"),
-        QStringLiteral("Add demo categories, programs and launch records; their pictures "
-                       "and icons go into demo/ next to the database."));
+        QStringLiteral("Add demo categories, the programs installed here that open a window (Settings "
+                       "next to this tool among them) and launch records; their pictures and icons go "
+                       "into demo/ next to the database."));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("Overwrite an existing database file."));
     const QString codeHelp =
@@ -70,6 +71,8 @@ int main(int argc, char* argv[]) {
     options.path = positional.isEmpty() ? DatabasePath() : positional.first();
     options.demo = parser.isSet(demo);
     options.force = parser.isSet(force);
+    // The tool is built next to Orvanto and Settings.
+    options.programFolder = QCoreApplication::applicationDirPath();
     options.mainProgCode = parser.value(mainCode);
     options.settingsCode = parser.value(settingsCode);
     options.passwordCode = parser.value(passwordCode);
