@@ -14,10 +14,14 @@ cleanup() { [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 
 QT_QPA_PLATFORM=offscreen build/bin/prepare-dataprog "$work/DataProg.mdb" --demo
-export DISPLAY=:$((90 + RANDOM % 400))
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# The programs show their windows on the private display, not offscreen.
+unset QT_QPA_PLATFORM
+# Xvfb picks a free display number and writes it once it is ready for clients.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 2; }
+export DISPLAY=:$(cat "$work/display")
 
 viewable() {
     xwininfo -root -children | awk '/^ +0x/ {print $1}' | while read -r w; do
