@@ -22,7 +22,6 @@
 namespace {
 
 QString outFolder;
-int status = 0;
 
 [[noreturn]] void fail(const QString& message) {
     std::fprintf(stderr, "readme-pictures: %s\n", qPrintable(message));
@@ -117,6 +116,5 @@ int main(int argc, char* argv[]) {
                  "the category menu");
          },
          "the password gate");
-    QApplication::exec();
-    return status;
+    return QApplication::exec();
 }
