@@ -17,6 +17,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 namespace {
@@ -97,7 +98,7 @@ int main(int argc, char* argv[]) {
     }
 
     rt::Show(frmPassMain());
-    when([] { return rt::lastActivated() == QStringLiteral("frmPassMain"); },
+    when([] { return rt::lastActivated() == Gates::PassMain.name; },
          [] {
              PasswordGate& gate = frmPassMain();
              QTest::keyClicks(gate.txtPassword, QStringLiteral("orvanto"));

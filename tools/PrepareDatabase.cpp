@@ -47,13 +47,12 @@ struct DemoCategory {
     QString file;
     QColor colour;
     Shape shape;
-    bool operator==(const DemoCategory&) const = default;
 };
 
 struct DemoProgram {
     QString name;
     QString company;
-    int category; // index into the categories
+    int category; // index into demoCategories()
     QString path; // absolute, or relative to the programs' own folder
     QString file; // icon file name without suffix
     QColor colour;
@@ -246,7 +245,7 @@ QImage drawProgramIcon(const DemoProgram& program) {
 }
 
 struct DemoData {
-    QList<DemoCategory> categories;
+    QList<DemoCategory> categories; // those with a program
     QList<DemoProgram> programs;
     QStringList picturePaths; // per category
     QStringList iconPaths;    // per program
@@ -271,8 +270,6 @@ DemoData writeDemoFiles(const QString& demoFolder, const QString& programFolder,
         if (std::any_of(data.programs.begin(), data.programs.end(),
                         [i](const DemoProgram& p) { return p.category == i; }))
             data.categories << all[i];
-    for (DemoProgram& p : data.programs)
-        p.category = int(data.categories.indexOf(all[p.category]));
     for (const DemoCategory& c : data.categories) {
         const QString path = dir.absoluteFilePath(QStringLiteral("categories/%1.bmp").arg(c.file));
         saveImage(drawCategoryPicture(c), path, "bmp");
@@ -295,10 +292,11 @@ void insertDemoRecords(Database& db, const DemoData& data, PrepareReport& report
         db.insert(types, Tables::Types().fields, {data.categories[i].name, data.picturePaths[i]});
 
     const QString programs = QString::fromLatin1(Tables::Programs().name);
+    const QList<DemoCategory> all = demoCategories();
     for (int i = 0; i < data.programs.size(); ++i) {
         const DemoProgram& p = data.programs[i];
         db.insert(programs, Tables::Programs().fields,
-                  {p.name, p.company, data.categories[p.category].name, p.path, data.iconPaths[i]});
+                  {p.name, p.company, all[p.category].name, p.path, data.iconPaths[i]});
     }
 
     // A short history of launches over the last days.
