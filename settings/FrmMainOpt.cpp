@@ -73,8 +73,8 @@ void FrmMainOpt::Form_Activate() {
     if (readsAsZero(txtPass->text())) {
         txtPass->storeText(AccessLevel::Free);
         // Stored here rather than by the unload: a refused write would otherwise reopen the menu on
-        // the zero it could not replace, again and again. The edit stays pending; the menu stays.
-        if (rt::StoreBeforeUnload(*this)) {
+        // the zero it could not replace, again and again. A refusal is told once and the menu stays.
+        if (rt::StoreProgramChange(*this)) {
             rt::Unload(*this);
             rt::Show(rt::form<FrmMainOpt>());
         }

@@ -26,8 +26,6 @@ Label* codeLabel(QWidget* window, const char* name) {
 frmAccess::frmAccess() : Form(Name) {
     setCaption(QStringLiteral("Настройки доступа"));
     setClientSize(8130, 4545);
-    // Left only through "Назад", which closes the gate behind it as well.
-    setCloseBox(false);
 
     Data2 = named(new DataControl(this, Tables::Passwords().name), "Data2");
     place(Data2, 5520, 4080, 1215, 345);
@@ -151,10 +149,16 @@ void frmAccess::OptPassPass_Click() {
 }
 
 void frmAccess::cmdBack_Click() {
-    // Both records are stored before anything closes: when the database refuses them the user is
-    // told and the editor stays open with everything typed, so "Назад" can be pressed again.
+    // Both records are stored before anything closes: when the database refuses them the user
+    // chooses to stay with everything typed, or to leave without it.
     if (!rt::StoreBeforeUnload(*this))
         return;
     rt::Unload(*this);
     rt::UnloadNamed(Gates::Pass.name);
+}
+
+void frmAccess::closeBox_Click() {
+    // The gate behind would open the editor again at once on a free code: the close box leaves
+    // both, as "Назад" does.
+    cmdBack_Click();
 }

@@ -21,6 +21,7 @@ public:
     void optPassYes_Click();
     void OptPassPass_Click();
     void cmdBack_Click();
+    void closeBox_Click() override;
 
     DataControl* Data2; // Passwords
     DataControl* Data1; // Access

@@ -328,23 +328,35 @@ private slots:
         QCOMPARE(folder.rows(kTypes), (QList<QStringList>{{QString(), QStringLiteral("kept")}}));
     }
 
-    void closeBoxKeepsTheWindowWhenTheDatabaseRefusesItsRecord() {
+    // A record the database refuses is named with the file, the reason and what was typed; the user
+    // chooses to stay and try again ("Да"), or to leave without it ("Нет").
+    void closeBoxAsksWhetherToStayWhenTheDatabaseRefusesItsRecord() {
         TestFolder folder;
         folder.fill(kTypes, threeTypes());
         Database::setDefaultBusyTimeoutForTests(50);
         DataForm& f = openForm<DataForm>();
         typeText(f.txtIcon, QStringLiteral("!"));
         folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+        MessageBoxes::setNextAnswer(rt::vbYes);
         f.close();
         settle();
-        folder.db().exec(QStringLiteral("COMMIT"));
         QVERIFY(rt::loaded<DataForm>());
         QCOMPARE(prompts().size(), 1);
+        const MessageBoxes::Asked asked = MessageBoxes::asked().first();
+        QCOMPARE(asked.buttons, rt::vbYesNo);
+        QCOMPARE(asked.title, rt::programTitle());
+        for (const QString& part :
+             {folder.dbPath(), QStringLiteral("держит заблокированным другая программа"),
+              QStringLiteral("Таблица Types:\nIconType: a.bmp!")})
+            QVERIFY2(asked.prompt.contains(part), qPrintable(asked.prompt));
         QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp!"));
-        f.close();
+
+        f.close(); // still locked: "Нет" leaves without the edit
         settle();
+        folder.db().exec(QStringLiteral("COMMIT"));
         QVERIFY(!rt::loaded<DataForm>());
-        QCOMPARE(folder.rows(kTypes)[0][1], QStringLiteral("a.bmp!"));
+        QCOMPARE(prompts().size(), 2);
+        QCOMPARE(folder.rows(kTypes), threeTypes());
     }
 
     void aMissingTableOrFieldKeepsTheWindowFromLoading_data() {

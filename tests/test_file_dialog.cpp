@@ -1,7 +1,9 @@
 // The open-file dialog: how its filter texts read and match on this platform, the test seam, and
 // the real dialog showing only what the chosen entry accepts.
 
+#include "Controls.h"
 #include "FileDialog.h"
+#include "ProgramStart.h"
 #include "Runtime.h"
 #include "TestSupport.h"
 
@@ -9,8 +11,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -211,6 +216,37 @@ private slots:
         d.Filter = QStringLiteral("Файлы со значками (*.ico)|*.ico|");
         QVERIFY_THROWS_EXCEPTION(DialogCancelled, d.ShowOpen());
         QCOMPARE(d.FileName, QStringLiteral("before"));
+    }
+
+    // With Qt's Russian translation installed, as the programs install it at start, the dialog's
+    // own labels, buttons and tool tips and a text box's context menu are Russian.
+    void qtsOwnTextsAreRussian() {
+        if (!installQtTranslation())
+            QSKIP("Qt's Russian translation (qt6-translations-l10n) is not installed");
+        const QRegularExpression cyrillic(QStringLiteral("[А-Яа-я]"));
+        FileDialog::setScripted(false);
+        QStringList texts;
+        later([&] {
+            QFileDialog* dialog = nullptr;
+            if (!waitUntil([&] { return (dialog = visibleDialog()) != nullptr; }))
+                return;
+            for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+                texts << dialog->findChild<QLabel*>(QString::fromLatin1(name))->text();
+            for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+                texts << (b->text().isEmpty() ? b->toolTip() : b->text());
+            dialog->reject();
+        });
+        FileDialog d;
+        d.Filter = QStringLiteral("Точечные рисунки (*.bmp)|*.bmp|");
+        QVERIFY_THROWS_EXCEPTION(DialogCancelled, d.ShowOpen());
+        QVERIFY(texts.size() > 8);
+        TextBox box(nullptr);
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        for (const QAction* a : menu->actions())
+            if (!a->isSeparator())
+                texts << a->text();
+        for (const QString& t : std::as_const(texts))
+            QVERIFY2(t.contains(cyrillic), qPrintable(texts.join(QLatin1String(" | "))));
     }
 };
 

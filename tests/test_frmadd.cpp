@@ -260,7 +260,8 @@ private slots:
         MessageBoxes::setNextAnswer(rt::vbYes);
         click(f.cmdDelete);
         QCOMPARE(prompts().size(), 2);
-        QVERIFY(prompts().last().contains(QStringLiteral("refused")));
+        QVERIFY2(prompts().last().contains(QStringLiteral("отказалась принять изменение")),
+                 qPrintable(prompts().last()));
         QCOMPARE(MessageBoxes::asked().last().title, QStringLiteral("Settings"));
         QCOMPARE(folder.rows(Programs).size(), 2);
         QVERIFY(f.isLoaded());
@@ -339,11 +340,13 @@ private slots:
         FileDialog::setNextFileName(QStringLiteral("/bin/true"));
         click(f.cmdExeBrowser);
         folder.db().exec(QStringLiteral("BEGIN IMMEDIATE"));
+        MessageBoxes::setNextAnswer(rt::vbYes); // stay
         click(f.cmdBack);
         folder.db().exec(QStringLiteral("COMMIT"));
         QVERIFY(rt::loaded<frmAdd>());
         QCOMPARE(f.txtName->text(), QStringLiteral("Новая"));
         QCOMPARE(prompts().size(), 2); // the category message, then the refused store
+        QVERIFY2(prompts().last().contains(QStringLiteral("Name: Новая")), qPrintable(prompts().last()));
         QVERIFY(folder.rows(Programs).isEmpty());
         click(f.cmdBack);
         settle();

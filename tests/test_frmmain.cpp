@@ -176,6 +176,20 @@ private slots:
         QVERIFY(rt::loaded<FrmMain>());
     }
 
+    // The database moved away while the menu is open: "Открыть" names the file and says it is
+    // missing, in Russian; the chooser does not open and the menu stays.
+    void aMissingDatabaseIsToldWhenTheChooserOpens() {
+        TestFolder folder;
+        FrmMain& m = openForm<FrmMain>();
+        QVERIFY(QFile::rename(folder.dbPath(), folder.dbPath() + QStringLiteral(".moved")));
+        click(m.cmdOpen);
+        settle();
+        QCOMPARE(prompts(),
+                 QStringList{QStringLiteral("Файл базы данных %1 не найден.").arg(folder.dbPath())});
+        QVERIFY(!rt::loaded<FrmStart>());
+        QVERIFY(rt::loaded<FrmMain>());
+    }
+
     // The exit question opens with the focus on "Нет": Enter answers no; Enter on "Да" ends.
     void enterAnswersTheExitQuestionWithTheFocusedButton() {
         TestFolder folder;

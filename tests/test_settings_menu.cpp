@@ -92,7 +92,8 @@ private slots:
         QVERIFY(prompts().isEmpty());
     }
 
-    // A repair the database refuses is told once; the menu neither reopens nor tries again.
+    // A repair the database refuses is told once; the menu neither reopens nor tries again, and
+    // its close box ends Settings.
     void refusedRepairIsToldAndNeverLoops() {
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("0"));
@@ -103,8 +104,11 @@ private slots:
         settle(); // a second attempt would be queued by now
         QCOMPARE(rt::loaded<FrmMainOpt>(), m);
         QCOMPARE(prompts().size(), 1);
-        QVERIFY(prompts().first().contains(QStringLiteral("read-only")));
+        for (const QString& part :
+             {QStringLiteral("отказалась принять изменение"), QStringLiteral("Таблица Access:\nPassword: 2")})
+            QVERIFY2(prompts().first().contains(part), qPrintable(prompts().first()));
         QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Settings"));
+        QCOMPARE(MessageBoxes::asked().first().buttons, rt::vbOKOnly);
         QVERIFY(!rt::loadedForm(QStringLiteral("frmMainSettings")));
         QCOMPARE(storedPasswordCode(folder), QStringLiteral("0"));
         // Coming back from a tool activates the menu again: no second attempt, no second message.
@@ -114,6 +118,10 @@ private slots:
         settle();
         QCOMPARE(rt::loaded<FrmMainOpt>(), m);
         QCOMPARE(prompts().size(), 1);
+        m->close();
+        QTRY_VERIFY_WITH_TIMEOUT(rt::programFinished(), 10000);
+        QCOMPARE(prompts().size(), 1);
+        QCOMPARE(storedPasswordCode(folder), QStringLiteral("0"));
     }
 
     // The test runs on the code as read when the menu loaded, not as it stands later.

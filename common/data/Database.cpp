@@ -1,6 +1,7 @@
 #include "Database.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -62,6 +63,44 @@ bool DbError::readOnly() const {
     return (m_code & 0xff) == SQLITE_READONLY;
 }
 
+DbError DbError::of(const QString& path, int code) {
+    // SQLite's own texts are English and speak of its internals: the person is told of the file.
+    QString sentence;
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        sentence = QStringLiteral("Файл %1 держит заблокированным другая программа.");
+        break;
+    case SQLITE_READONLY:
+        sentence = QStringLiteral("Файл %1 или его папка доступны только для чтения.");
+        break;
+    case SQLITE_CANTOPEN:
+        sentence = QFileInfo::exists(path) ? QStringLiteral("Файл базы данных %1 не открывается.")
+                                           : QStringLiteral("Файл базы данных %1 не найден.");
+        break;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        sentence = QStringLiteral("Файл %1 повреждён или не является базой данных.");
+        break;
+    case SQLITE_FULL:
+        sentence = QStringLiteral("На диске с файлом %1 нет места.");
+        break;
+    case SQLITE_IOERR:
+        sentence = QStringLiteral("Файл %1 не читается или не записывается: ошибка диска.");
+        break;
+    case SQLITE_CONSTRAINT:
+        sentence = QStringLiteral("База данных %1 отказалась принять изменение.");
+        break;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        sentence = QStringLiteral("Нет прав на доступ к файлу %1.");
+        break;
+    default:
+        return DbError(QStringLiteral("Ошибка базы данных в файле %1 (код %2).").arg(path).arg(code), code);
+    }
+    return DbError(sentence.arg(path), code);
+}
+
 Database::Database(const QString& path) : m_path(path) {}
 
 Database::~Database() {
@@ -83,11 +122,9 @@ void Database::openWith(int flags) {
     const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
-        const QString msg =
-            m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
         sqlite3_close_v2(m_db);
         m_db = nullptr;
-        throw DbError(QStringLiteral("%1: %2").arg(m_path, msg), err);
+        throw DbError::of(m_path, err ? err : rc);
     }
     ++openConnections()[m_path];
     sqlite3_extended_result_codes(m_db, 1);
@@ -120,11 +157,9 @@ void Database::setBusyTimeout(int ms) {
     sqlite3_busy_timeout(m_db, ms);
 }
 
-void Database::fail(const QString& what, int rc) const {
+void Database::fail(int rc) const {
     const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
-    const QString msg =
-        m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
-    throw DbError(QStringLiteral("%1: %2").arg(what, msg), err ? err : rc);
+    throw DbError::of(m_path, err ? err : rc);
 }
 
 Database::Statement Database::prepare(const QString& sql) {
@@ -132,7 +167,7 @@ Database::Statement Database::prepare(const QString& sql) {
     const QByteArray text = sql.toUtf8();
     const int rc = sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, nullptr);
     if (rc != SQLITE_OK)
-        fail(m_path, rc);
+        fail(rc);
     return Statement(*this, stmt);
 }
 
@@ -148,13 +183,13 @@ void Database::Statement::bind(int index, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     const int rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     if (rc != SQLITE_OK)
-        m_db->fail(m_db->path(), rc);
+        m_db->fail(rc);
 }
 
 void Database::Statement::bind(int index, qint64 value) {
     const int rc = sqlite3_bind_int64(m_stmt, index, value);
     if (rc != SQLITE_OK)
-        m_db->fail(m_db->path(), rc);
+        m_db->fail(rc);
 }
 
 bool Database::Statement::step() {
@@ -163,7 +198,7 @@ bool Database::Statement::step() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    m_db->fail(m_db->path(), rc);
+    m_db->fail(rc);
 }
 
 QString Database::Statement::text(int column) const {
@@ -222,15 +257,15 @@ std::optional<QStringList> Database::row(const QString& table, const QStringList
     return values;
 }
 
-template <class F> auto Database::writeTransaction(const QString& what, F&& body) {
+template <class F> auto Database::writeTransaction(F&& body) {
     int rc = sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
-        fail(what, rc);
+        fail(rc);
     try {
         auto result = body();
         rc = sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK)
-            fail(what, rc);
+            fail(rc);
         return result;
     } catch (...) {
         if (!sqlite3_get_autocommit(m_db))
@@ -240,7 +275,7 @@ template <class F> auto Database::writeTransaction(const QString& what, F&& body
 }
 
 qint64 Database::insert(const QString& table, const QStringList& fields, const QStringList& values) {
-    return writeTransaction(m_path, [&] {
+    return writeTransaction([&] {
         QString sql;
         if (fields.isEmpty()) {
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(table));
@@ -265,7 +300,7 @@ bool Database::update(const QString& table, qint64 rowid, const QStringList& fie
                       const QStringList& values) {
     if (fields.isEmpty())
         return true;
-    return writeTransaction(m_path, [&] {
+    return writeTransaction([&] {
         QStringList sets;
         for (int i = 0; i < fields.size(); ++i)
             sets << QStringLiteral("%1 = ?%2").arg(quoted(fields[i])).arg(i + 1);
@@ -281,7 +316,7 @@ bool Database::update(const QString& table, qint64 rowid, const QStringList& fie
 }
 
 bool Database::remove(const QString& table, qint64 rowid) {
-    return writeTransaction(m_path, [&] {
+    return writeTransaction([&] {
         Statement st = prepare(QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(table)));
         st.bind(1, rowid);
         st.step();
@@ -290,11 +325,7 @@ bool Database::remove(const QString& table, qint64 rowid) {
 }
 
 void Database::exec(const QString& sql) {
-    char* err = nullptr;
-    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
-    if (rc != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
-        sqlite3_free(err);
-        throw DbError(QStringLiteral("%1: %2").arg(m_path, msg), rc);
-    }
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc);
 }

@@ -12,10 +12,12 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-// A failure of the database layer: the message is meant for a person.
+// A failure of the database layer: the message is meant for a person, in Russian.
 class DbError : public std::runtime_error {
 public:
     DbError(const QString& message, int code = 0);
+    // The failure with SQLite's result code `code` on the file at `path`, told by its reason.
+    static DbError of(const QString& path, int code);
     int code() const { return m_code; }
     QString message() const { return QString::fromUtf8(what()); }
     bool busy() const;
@@ -59,9 +61,9 @@ public:
 private:
     explicit Database(const QString& path);
     void openWith(int flags);
-    [[noreturn]] void fail(const QString& what, int rc) const;
+    [[noreturn]] void fail(int rc) const;
     Statement prepare(const QString& sql);
-    template <class F> auto writeTransaction(const QString& what, F&& body);
+    template <class F> auto writeTransaction(F&& body);
 
     sqlite3* m_db = nullptr;
     QString m_path;

@@ -50,13 +50,7 @@ void Recordset::store() {
         m_changed.clear();
         return;
     }
-    QStringList fields, values;
-    for (int i = 0; i < m_fields.size(); ++i) {
-        if (m_changed.contains(i)) {
-            fields << m_fields[i];
-            values << m_values[i];
-        }
-    }
+    const auto [fields, values] = changes();
     if (m_gone || (!m_new && !m_db->update(m_table, m_ids[m_pos], fields, values))) {
         // A record deleted by the other program is not revived; the edit is dropped, but not
         // without a word.
@@ -72,6 +66,17 @@ void Recordset::store() {
         m_new = false;
     }
     m_changed.clear();
+}
+
+Recordset::Changes Recordset::changes() const {
+    Changes c;
+    for (int i = 0; i < m_fields.size(); ++i) {
+        if (m_changed.contains(i)) {
+            c.fields << m_fields[i];
+            c.values << m_values[i];
+        }
+    }
+    return c;
 }
 
 void Recordset::discardChanges() {

@@ -43,6 +43,12 @@ public:
     // record nothing is kept.
     void setValue(const QString& field, const QString& text);
     bool isChanged() const { return !m_changed.isEmpty(); }
+    // The changed fields of the current record with their texts, in field order.
+    struct Changes {
+        QStringList fields;
+        QStringList values;
+    };
+    Changes changes() const;
 
     // Stores the changed fields of the current record; throws DbError and keeps the edit on failure.
     void store();

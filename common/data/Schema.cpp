@@ -79,14 +79,7 @@ QString checkDatabase(const QString& path) {
                 return Missing::record(path, QString::fromLatin1(t->name));
         }
     } catch (const DbError& e) {
-        if (e.busy())
-            return QStringLiteral("Файл %1 не открывается: его держит заблокированным другая программа (%2).")
-                .arg(path, e.message());
-        if (e.readOnly())
-            return QStringLiteral(
-                       "Файл %1 не открывается: файл или его папка доступны только для чтения (%2).")
-                .arg(path, e.message());
-        return QStringLiteral("Файл %1 не открывается как база данных (%2).").arg(path, e.message());
+        return e.message();
     }
     return {};
 }

@@ -142,23 +142,28 @@ void TextBox::changed(const QString& text) {
     }
     QString result = text;
     const QString& old = m_before;
-    if (m_limit > 0 && !m_byCode && text.size() > m_limit && text.size() > old.size() && text != m_shown) {
-        // Keep of what was inserted only as much as fits: the limit, or a longer stored text's own
-        // length, so that a stored text is never cut by an edit that does not delete from it.
+    if (m_limit > 0 && !m_byCode && text.size() > m_limit && text != m_shown) {
+        // What was inserted lies between the part kept at the head and the part kept at the tail;
+        // the selection it replaced is gone. Of the insertion only as much is kept as leaves the
+        // text within the limit, so a paste cannot store what no gate accepts.
         qsizetype head = 0;
-        while (head < old.size() && old[head] == text[head])
+        while (head < old.size() && head < text.size() && old[head] == text[head])
             ++head;
         qsizetype tail = 0;
-        while (tail < old.size() - head && old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
+        while (tail < old.size() - head && tail < text.size() - head &&
+               old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
             ++tail;
-        const qsizetype room = std::max<qsizetype>(m_limit, old.size()) - head - tail;
-        result = text.left(head + room) + text.right(tail);
-        m_adjusting = true;
-        QLineEdit::setText(result);
-        setCursorPosition(int(head + room));
-        m_adjusting = false;
-        if (result == old)
-            return;
+        const qsizetype inserted = text.size() - head - tail;
+        const qsizetype room = std::max<qsizetype>(0, m_limit - head - tail);
+        if (inserted > room) {
+            result = text.left(head + room) + text.right(tail);
+            m_adjusting = true;
+            QLineEdit::setText(result);
+            setCursorPosition(int(head + room));
+            m_adjusting = false;
+            if (result == old)
+                return;
+        }
     }
     m_before = result;
     edited(result);

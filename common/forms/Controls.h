@@ -59,7 +59,8 @@ protected:
 
 // Any change of its text stores into the bound field (typing, paste, undo, accessibility, code),
 // except the data source showing its record. The typing limit holds for what the user inserts,
-// never for what the source shows: a longer stored text shows whole.
+// counting a selection it replaces as removed, never for what the source shows: a longer stored
+// text shows whole and stays so until the user edits it.
 class TextBox : public QLineEdit, public BoundField {
 public:
     explicit TextBox(QWidget* parent);

@@ -55,12 +55,13 @@ void Form::setMousePointer(int pointer) {
 }
 
 void Form::closeEvent(QCloseEvent* event) {
-    // The runtime hides windows itself; a close that reaches us comes from the title bar. A record
-    // the database refuses keeps the window open rather than vanish with it.
+    // The runtime hides windows itself; a close that reaches us comes from the title bar.
     event->ignore();
     if (m_closeBox && m_loaded)
-        rt::run([this] {
-            if (rt::StoreBeforeUnload(*this))
-                rt::Unload(*this);
-        });
+        rt::run([this] { closeBox_Click(); });
+}
+
+void Form::closeBox_Click() {
+    if (rt::StoreBeforeUnload(*this))
+        rt::Unload(*this);
 }

@@ -19,6 +19,9 @@ public:
 
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
+    // The user closed the window by its close box: it stores and unloads, unless the user chooses
+    // to stay when the database refuses what it holds.
+    virtual void closeBox_Click();
 
     const QString& formName() const { return m_name; }
     bool isLoaded() const { return m_loaded; }

@@ -66,17 +66,45 @@ void report(const QString& message) {
 
 void queueCheck();
 
+// The fields of one record with the texts they were to take, a line each.
+QString listed(const QString& table, const QStringList& fields, const QStringList& values) {
+    QStringList lines{QStringLiteral("Таблица %1:").arg(table)};
+    for (int i = 0; i < fields.size(); ++i)
+        lines << QStringLiteral("%1: %2").arg(fields[i], values.value(i));
+    return lines.join(QLatin1Char('\n'));
+}
+
+// What a data source could not store and why, for a person: its edit is still pending.
+QString notStored(DataControl& d, const std::exception& e) {
+    const Recordset::Changes c = d.isOpen() ? d.records().changes() : Recordset::Changes{};
+    return QStringLiteral("Изменения не сохранены. %1\n\n%2")
+        .arg(QString::fromUtf8(e.what()), listed(d.RecordSource(), c.fields, c.values));
+}
+
+// Stores what each data source of a window holds. Those that fail keep their edits and are named
+// in the text that comes back, empty when everything was stored.
+QString storeAll(Form& form, QList<DataControl*>* failed = nullptr) {
+    QStringList texts;
+    for (DataControl* d : form.findChildren<DataControl*>()) {
+        try {
+            d->storePending();
+        } catch (const std::exception& e) {
+            texts << notStored(*d, e);
+            if (failed)
+                failed->append(d);
+        }
+    }
+    return texts.join(QStringLiteral("\n\n"));
+}
+
 // An edit of a record that someone else deleted is dropped by the data source; the user is told
 // which one, with what was typed.
 void tellLostEdits(DataControl& d) {
     QObject::connect(&d.records(), &Recordset::editLost, &d,
                      [table = d.RecordSource()](const QStringList& fields, const QStringList& values) {
-                         QStringList typed;
-                         for (int i = 0; i < fields.size(); ++i)
-                             typed << QStringLiteral("%1: %2").arg(fields[i], values.value(i));
-                         S().notices.append(QStringLiteral("Изменения не сохранены: запись таблицы %1 больше "
-                                                           "не существует, её удалила другая программа.\n%2")
-                                                .arg(table, typed.join(QLatin1Char('\n'))));
+                         S().notices.append(QStringLiteral("Изменения не сохранены: запись больше не "
+                                                           "существует, её удалила другая программа.\n%1")
+                                                .arg(listed(table, fields, values)));
                      });
 }
 
@@ -95,23 +123,15 @@ struct RuntimeAccess {
         S().shown.removeAll(&f);
         for (Timer* t : f.findChildren<Timer*>())
             t->stop();
-        QStringList failures;
-        for (DataControl* d : f.findChildren<DataControl*>()) {
-            if (store) {
-                try {
-                    d->storePending();
-                } catch (const std::exception& e) {
-                    failures << QString::fromUtf8(e.what());
-                }
-            }
+        const QString failures = store ? storeAll(f) : QString();
+        for (DataControl* d : f.findChildren<DataControl*>())
             d->close();
-        }
         f.hide();
         if (f.m_modalLoop)
             f.m_modalLoop->quit();
         S().released.append(&f);
-        for (const QString& failure : failures)
-            report(QStringLiteral("Изменения не сохранены.\n%1").arg(failure));
+        if (!failures.isEmpty())
+            report(failures);
         tellNotices();
     }
 
@@ -303,18 +323,34 @@ void End() {
 }
 
 bool StoreBeforeUnload(Form& form) {
-    try {
-        for (DataControl* d : form.findChildren<DataControl*>())
-            d->storePending();
-    } catch (const std::exception& e) {
-        report(QStringLiteral("Изменения не сохранены: база данных их не приняла. Окно остаётся открытым, "
-                              "чтобы их можно было сохранить ещё раз.\n%1")
-                   .arg(QString::fromUtf8(e.what())));
-        tellNotices();
-        return false;
-    }
+    QList<DataControl*> failed;
+    const QString failures = storeAll(form, &failed);
     tellNotices();
+    if (failures.isEmpty())
+        return true;
+    const int answer =
+        MsgBox(QStringLiteral("%1\n\nОстаться в окне, чтобы сохранить их ещё раз? «Нет» закроет окно без "
+                              "сохранения этих изменений.")
+                   .arg(failures),
+               vbYesNo);
+    if (answer == vbYes)
+        return false;
+    for (DataControl* d : std::as_const(failed))
+        if (d->isOpen())
+            d->records().discardChanges();
     return true;
+}
+
+bool StoreProgramChange(Form& form) {
+    QList<DataControl*> failed;
+    const QString failures = storeAll(form, &failed);
+    for (DataControl* d : std::as_const(failed))
+        if (d->isOpen())
+            d->records().discardChanges();
+    if (!failures.isEmpty())
+        report(failures);
+    tellNotices();
+    return failures.isEmpty();
 }
 
 void run(const std::function<void()>& handler) {

@@ -35,9 +35,13 @@ template <class F> void unload() {
     UnloadNamed(F::Name);
 }
 void End(); // no further handler runs, nothing is stored
-// Stores the pending records of a window's data sources before it is closed. When the database
-// refuses, the user is told and false comes back: the caller keeps the window open, edits intact.
+// Stores the pending records of a window's data sources before the user leaves it. When the
+// database refuses, the user is told what was not stored and chooses: to stay and try again (false
+// comes back, the edits intact), or to leave without storing them (true, the edits forgotten).
 bool StoreBeforeUnload(Form& form);
+// Stores a change the program made on its own, not the user. When the database refuses, the user
+// is told once and the change is forgotten, so that nothing asks about it again; false comes back.
+bool StoreProgramChange(Form& form);
 
 // Runs an event handler. A failure it does not handle itself is shown in a message box with the
 // program's title; the program goes on.
