@@ -76,38 +76,38 @@ int Label::lineStep() const {
     return fm.lineSpacing();
 }
 
+std::unique_ptr<QTextLayout> Label::textLayout() const {
+    const QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const int step = lineStep();
+    auto layout = std::make_unique<QTextLayout>(text(), font(), this);
+    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
+    option.setWrapMode(wordWrap() ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+        line.setLineWidth(r.width());
+        line.setPosition(QPointF(r.left(), r.top() + line.lineNumber() * step));
+    }
+    layout->endLayout();
+    return layout;
+}
+
 void Label::paintEvent(QPaintEvent* event) {
     if (text().isEmpty()) {
         QLabel::paintEvent(event);
         return;
     }
     QFrame::paintEvent(event);
-    const QRect r = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    const std::unique_ptr<QTextLayout> layout = textLayout();
     const QFontMetrics fm(font());
     const int step = lineStep();
-    QTextLayout layout(text(), font(), this);
-    QTextOption option(alignment() & Qt::AlignHorizontal_Mask);
-    option.setWrapMode(wordWrap() ? QTextOption::WordWrap : QTextOption::ManualWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    int lines = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(r.width());
-        line.setPosition(QPointF(0, lines * step));
-        ++lines;
-    }
-    layout.endLayout();
-    const int height = lines * step;
-    int top = r.top();
-    if (alignment() & Qt::AlignBottom)
-        top = r.bottom() + 1 - height;
-    else if (alignment() & Qt::AlignVCenter)
-        top = r.top() + (r.height() - height) / 2;
-    // Each line's baseline sits where the platform put it within its step.
+    // Each line's baseline sits where the platform put it within its band.
     const int baseline = step < fm.lineSpacing() ? qRound(step * 0.8) : fm.ascent();
     QPainter p(this);
+    // A line that does not fit is cut at the contents' edge, not drawn over the frame.
+    p.setClipRect(contentsRect());
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
-    layout.draw(&p, QPointF(r.left(), top + baseline - fm.ascent()));
+    layout->draw(&p, QPointF(0, baseline - fm.ascent()));
 }
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {

@@ -10,8 +10,10 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 class DataControl;
+class QTextLayout;
 
 // The fonts of the system: Courier in points, bold.
 QFont courierFont(double points);
@@ -39,7 +41,9 @@ private:
     QString m_field;
 };
 
-// Wraps its text at word boundaries over as many lines as its height holds, keeping its alignment.
+// Wraps its text at word boundaries (a word wider than the label breaks where it must), keeping the
+// horizontal part of its alignment. Lines run down from its top whatever the vertical part says, as
+// the platform's labels had no other: what does not fit is cut at the bottom, never the first line.
 // Lines are one em apart, as the platform's Courier set them, so a caption sized for that fits.
 class Label : public QLabel, public BoundField {
 public:
@@ -52,6 +56,10 @@ public:
     void showFieldText(const QString& text) override;
     // The distance from one line of text to the next.
     int lineStep() const;
+    // The text laid out as it is drawn, in the label's coordinates: each line's position is the
+    // top left of its band of lineStep() pixels, the first band at the top of the contents rect
+    // (after the margin). Lines below the contents rect are laid out too; drawing cuts them.
+    std::unique_ptr<QTextLayout> textLayout() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
