@@ -3,10 +3,30 @@
 
 #include "Controls.h"
 #include "Platform.h"
+#include "Runtime.h"
 #include "TestSupport.h"
 
 #include <QFileInfo>
 #include <QtTest>
+#include <cstdio>
+
+namespace {
+// Bytes that no picture format takes, over whatever the file held.
+bool writeJunk(const QString& path, qsizetype bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(QByteArray(bytes, 'x')) == qint64(bytes);
+}
+
+QString loadError(const QString& path) {
+    try {
+        LoadPicture(path);
+    } catch (const RuntimeError& e) {
+        return e.message();
+    }
+    return QString();
+}
+} // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -101,6 +121,52 @@ private slots:
         blue.fill(Qt::blue);
         QVERIFY(blue.save(path, "BMP"));
         QCOMPARE(QColor(LoadPicture(path).pixel(10, 10)), QColor(Qt::blue));
+    }
+
+    // A timer polls the path many times a second: a file that is no picture is read once, and
+    // each later call fails with the same words until the file changes, as a picture would.
+    void fileThatIsNoPictureIsReadOnceUntilReplaced() {
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/p.bmp");
+        QVERIFY(writeJunk(path, 100000));
+        const int reads = pictureFilesReadForTests();
+        const QString noPicture = QStringLiteral("Файл «%1» не является рисунком.").arg(path);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(loadError(path), noPicture);
+        QCOMPARE(pictureFilesReadForTests(), reads + 1);
+
+        // Replaced the way editors save, by renaming a new file over it.
+        const QString red = writePicture(dir.path(), QStringLiteral("red.bmp"), Qt::red);
+        QCOMPARE(std::rename(QFile::encodeName(red).constData(), QFile::encodeName(path).constData()), 0);
+        QCOMPARE(centre(LoadPicture(path)), QColor(Qt::red));
+
+        // A read that breaks off says the file does not open, and is tried again each time: its
+        // cause need not lie in the file.
+        const QString broken = QStringLiteral("/proc/self/mem"); // a plain file that fails to read
+        const int before = pictureFilesReadForTests();
+        QCOMPARE(loadError(broken), QStringLiteral("Файл «%1» не открывается.").arg(broken));
+        QCOMPARE(loadError(broken), QStringLiteral("Файл «%1» не открывается.").arg(broken));
+        QCOMPARE(pictureFilesReadForTests(), before + 2);
+    }
+
+    // The windows show LoadPicture's picture and keep the one they have when it fails.
+    void pictureOverwrittenByJunkFailsAndTheImageKeepsItsPicture() {
+        QTemporaryDir dir;
+        const QString path = writePicture(dir.path(), QStringLiteral("p.bmp"), Qt::red);
+        Image img(nullptr);
+        const auto poll = [&] { rt::silently([&] { img.setPicture(LoadPicture(path)); }); };
+        poll();
+        QCOMPARE(centre(img.picture()), QColor(Qt::red));
+        QVERIFY(writeJunk(path, 5 * 1024 * 1024));
+        const int reads = pictureFilesReadForTests();
+        for (int i = 0; i < 3; ++i)
+            poll();
+        QCOMPARE(centre(img.picture()), QColor(Qt::red));
+        QCOMPARE(pictureFilesReadForTests(), reads + 1);
+        QCOMPARE(loadError(path), QStringLiteral("Файл «%1» не является рисунком.").arg(path));
+        writePicture(dir.path(), QStringLiteral("p.bmp"), Qt::blue); // over the junk, in place
+        poll();
+        QCOMPARE(centre(img.picture()), QColor(Qt::blue));
     }
 
     void imageStretchesAnyPicture() {

@@ -324,20 +324,33 @@ struct FileStamp {
     }
 };
 
+// What the bytes of a file gave when decoded: a picture, or the text of the error they raise.
+// Bytes that are no picture are remembered as well, or a timer would read and decode a large
+// file of them many times a second.
 struct CachedPicture {
     FileStamp stamp;
     QByteArray digest; // of the bytes decoded, so that a touched but unchanged file is not decoded
     QImage image;
+    QString failure; // empty when the bytes decoded
+
+    QImage result() const {
+        if (!failure.isEmpty())
+            throw RuntimeError(failure);
+        return image;
+    }
 };
 
 // Far more than a 400 x 400 picture or an icon can take in any format the pictures come in; a
 // larger file is not read at all, so that it can neither fill the memory nor hold up the window.
 constexpr qint64 MaxPictureFileBytes = 64 * 1024 * 1024;
+constexpr qsizetype MaxCachedPictures = 16;
 
 QHash<QString, CachedPicture>& pictureCache() {
     static QHash<QString, CachedPicture> cache;
     return cache;
 }
+
+int pictureFilesRead = 0;
 } // namespace
 
 QImage LoadPicture(const QString& path) {
@@ -351,33 +364,45 @@ QImage LoadPicture(const QString& path) {
     auto it = cache.find(path);
     // Polling timers load the same file many times a second: an unchanged file is not read again.
     if (it != cache.end() && it->stamp == stamp)
-        return it->image;
+        return it->result();
+    // Failing to open or to read is not remembered: its cause may lie outside the file (no
+    // descriptors left, a disk error) and pass while the file stays as it is.
     const QString unreadable = QStringLiteral("Файл «%1» не открывается.").arg(path);
     if (st.st_size > MaxPictureFileBytes)
         throw RuntimeError(unreadable);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw RuntimeError(unreadable);
+    ++pictureFilesRead;
     QByteArray bytes = file.read(MaxPictureFileBytes + 1);
-    if (bytes.size() > MaxPictureFileBytes)
-        throw RuntimeError(unreadable); // grew since it was looked at
+    if (file.error() != QFileDevice::NoError || bytes.size() > MaxPictureFileBytes)
+        throw RuntimeError(unreadable); // grew since it was looked at, or the read broke off
     const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
     if (it != cache.end() && it->digest == digest) {
         it->stamp = stamp;
-        return it->image;
+        return it->result();
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw RuntimeError(QStringLiteral("Файл «%1» не является рисунком.").arg(path));
-    if (cache.size() >= 16)
-        cache.clear();
-    cache.insert(path, {stamp, digest, image});
-    return image;
+    CachedPicture decoded{stamp, digest, reader.read(), QString()};
+    if (decoded.image.isNull())
+        decoded.failure = QStringLiteral("Файл «%1» не является рисунком.").arg(path);
+    if (it != cache.end()) {
+        *it = decoded;
+    } else {
+        if (cache.size() >= MaxCachedPictures)
+            cache.clear();
+        cache.insert(path, decoded);
+    }
+    return decoded.result();
 }
 
 void resetPictureCacheForTests() {
     pictureCache().clear();
+    pictureFilesRead = 0;
+}
+
+int pictureFilesReadForTests() {
+    return pictureFilesRead;
 }

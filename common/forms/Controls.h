@@ -170,11 +170,14 @@ public:
     void tick();
 };
 
-// Loads a picture from a file: an empty path gives an empty picture; a missing or unreadable file
-// throws RuntimeError. Each call looks at the file anew; while it is unchanged since the previous
-// load of the same path, the picture already decoded is returned, so polling stays cheap.
+// Loads a picture from a file: an empty path gives an empty picture; a missing or unreadable file,
+// or one that is no picture, throws RuntimeError. Each call looks at the file anew; while it is
+// unchanged since the previous load of the same path, that load's picture or error comes back
+// without the file being read, so polling stays cheap whatever the file holds.
 QImage LoadPicture(const QString& path);
 
 // Test seams
 // Forgets every picture LoadPicture has kept, so no test sees another's files.
 void resetPictureCacheForTests();
+// How many times LoadPicture has read a file's bytes since the last reset.
+int pictureFilesReadForTests();
