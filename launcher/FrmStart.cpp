@@ -1,6 +1,7 @@
 #include "FrmStart.h"
 
 #include "BuiltinPictures.h"
+#include "Database.h"
 #include "FrmMain.h"
 #include "Platform.h"
 #include "Runtime.h"
@@ -213,7 +214,9 @@ void FrmStart::storeLaunchLog() {
             lost << QStringLiteral("%1 %2 %3").arg(r.name, r.fixDate, r.fixTime);
         rs.discardChanges();
         m_unsaved.clear();
+        // The launches are listed here, so only the reason is taken from the failure.
+        const auto* db = dynamic_cast<const DbError*>(&e);
         rt::MsgBox(QStringLiteral("Запуски программ не записаны в журнал:\n%1\n\n%2")
-                       .arg(lost.join(QLatin1Char('\n')), QString::fromUtf8(e.what())));
+                       .arg(lost.join(QLatin1Char('\n')), db ? db->reason() : QString::fromUtf8(e.what())));
     }
 }

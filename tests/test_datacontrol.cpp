@@ -251,7 +251,8 @@ private slots:
         clickArrow(f.Data1, DataControl::Next);
         QCOMPARE(MessageBoxes::asked().size(), 1);
         QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Orvanto"));
-        QVERIFY2(prompts().first().contains(folder.dbPath()), qPrintable(prompts().first()));
+        for (const QString& part : {folder.dbPath(), QStringLiteral("IconType (картинка): a.bmp!")})
+            QVERIFY2(prompts().first().contains(part), qPrintable(prompts().first()));
         QCOMPARE(f.lblName->text(), QStringLiteral("a"));
         QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp!"));
         QCOMPARE(f.events.first(), QStringLiteral("down:a"));
@@ -347,7 +348,7 @@ private slots:
         QCOMPARE(asked.title, rt::programTitle());
         for (const QString& part :
              {folder.dbPath(), QStringLiteral("держит заблокированным другая программа"),
-              QStringLiteral("Таблица Types:\nIconType: a.bmp!")})
+              QStringLiteral("Таблица Types (категории):\nIconType (картинка): a.bmp!")})
             QVERIFY2(asked.prompt.contains(part), qPrintable(asked.prompt));
         QCOMPARE(f.txtIcon->text(), QStringLiteral("a.bmp!"));
 

@@ -144,13 +144,16 @@ private slots:
         click(a.cmdBack);
         settle();
         QCOMPARE(prompts().size(), 1);
-        for (const QString& part : {QStringLiteral("отказалась принять изменение"),
-                                    QStringLiteral("Таблица Passwords:\nSettings: s2")})
+        // The refused table is named with what was typed, and so is the one not tried after it.
+        for (const QString& part :
+             {QStringLiteral("отказалась принять изменение"),
+              QStringLiteral("Таблица Passwords (пароли):\nSettings (пароль программы настройки): s2"),
+              QStringLiteral("Таблица Access (уровни доступа):\nSettings (доступ к программе настройки): 1")})
             QVERIFY2(prompts().first().contains(part), qPrintable(prompts().first()));
         QCOMPARE(MessageBoxes::asked().first().buttons, rt::vbYesNo);
         QCOMPARE(rt::loaded<frmAccess>(), &a);
         QCOMPARE(a.Text1->text(), QStringLiteral("s2"));
-        QCOMPARE(row(folder, "Access"), (QStringList{"2", "1", "2"})); // what was taken is kept
+        QCOMPARE(row(folder, "Access"), (QStringList{"2", "2", "2"}));
         QCOMPARE(row(folder, "Passwords").value(1), QStringLiteral("s"));
 
         QVERIFY(a.hasCloseBox());
@@ -159,6 +162,7 @@ private slots:
         QVERIFY(!rt::loaded<frmAccess>());
         QCOMPARE(prompts().size(), 2);
         QCOMPARE(row(folder, "Passwords"), (QStringList{"p", "s", "l"}));
+        QCOMPARE(row(folder, "Access"), (QStringList{"2", "2", "2"}));
 
         // Through its gate, the close box leaves the gate too, as "Назад" does: on a free code the
         // gate would otherwise open the editor again at once.
@@ -265,10 +269,17 @@ private slots:
         a.Text1->setSelection(2, 1);
         a.Text1->paste(); // one character for twelve, in a text of nine that has no room
         QCOMPARE(a.Text1->text(), QStringLiteral("01345678"));
+        a.Text2->selectAll();
+        typeText(a.Text2, QStringLiteral("pass"));
+        a.Text2->home(false);
+        QGuiApplication::clipboard()->setText(QStringLiteral("passwordX"));
+        a.Text2->paste(); // what is kept is the start of the paste, before the text typed
+        QCOMPARE(a.Text2->text(), QStringLiteral("passpass"));
+        QCOMPARE(a.Text2->cursorPosition(), 4);
         click(a.cmdBack);
         settle();
         QVERIFY(!rt::loaded<frmAccess>());
-        QCOMPARE(row(folder, "Passwords"), (QStringList{"PASTED12", "01345678", "новый па"}));
+        QCOMPARE(row(folder, "Passwords"), (QStringList{"PASTED12", "01345678", "passpass"}));
     }
 };
 

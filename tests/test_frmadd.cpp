@@ -346,7 +346,8 @@ private slots:
         QVERIFY(rt::loaded<frmAdd>());
         QCOMPARE(f.txtName->text(), QStringLiteral("Новая"));
         QCOMPARE(prompts().size(), 2); // the category message, then the refused store
-        QVERIFY2(prompts().last().contains(QStringLiteral("Name: Новая")), qPrintable(prompts().last()));
+        QVERIFY2(prompts().last().contains(QStringLiteral("Name (наименование): Новая")),
+                 qPrintable(prompts().last()));
         QVERIFY(folder.rows(Programs).isEmpty());
         click(f.cmdBack);
         settle();
@@ -368,7 +369,7 @@ private slots:
         QCOMPARE(f.txtName->text(), QStringLiteral("Игра"));
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts()[0].contains(Programs));
-        QVERIFY(prompts()[0].contains(QStringLiteral("Company: ФирмаСофт")));
+        QVERIFY(prompts()[0].contains(QStringLiteral("Company (фирма): ФирмаСофт")));
         QCOMPARE(MessageBoxes::asked().first().title, rt::programTitle());
         QCOMPARE(folder.rows(Programs), twoPrograms().mid(1));
         click(f.cmdBack);

@@ -254,7 +254,7 @@ private slots:
         QVERIFY(!rt::loaded<frmNewCateg>());
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts()[0].contains(Types));
-        QVERIFY(prompts()[0].contains(QStringLiteral("NameType: ОфисРабота")));
+        QVERIFY(prompts()[0].contains(QStringLiteral("NameType (название категории): ОфисРабота")));
         QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Settings"));
         QCOMPARE(folder.rows(Types), (QList<QStringList>{{QStringLiteral("Игры"), QString()}}));
     }

@@ -105,7 +105,9 @@ private slots:
         QCOMPARE(rt::loaded<FrmMainOpt>(), m);
         QCOMPARE(prompts().size(), 1);
         for (const QString& part :
-             {QStringLiteral("отказалась принять изменение"), QStringLiteral("Таблица Access:\nPassword: 2")})
+             {QStringLiteral("отказалась принять изменение"),
+              QStringLiteral(
+                  "Таблица Access (уровни доступа):\nPassword (доступ к настройке уровня доступа): 2")})
             QVERIFY2(prompts().first().contains(part), qPrintable(prompts().first()));
         QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Settings"));
         QCOMPARE(MessageBoxes::asked().first().buttons, rt::vbOKOnly);

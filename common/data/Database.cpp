@@ -51,8 +51,9 @@ QString quoted(const QString& identifier) {
 
 } // namespace
 
-DbError::DbError(const QString& message, int code)
-    : std::runtime_error(message.toStdString()), m_code(code) {}
+DbError::DbError(const QString& message, int code, const QString& reason)
+    : std::runtime_error(message.toStdString()), m_code(code), m_reason(reason.isEmpty() ? message : reason) {
+}
 
 bool DbError::busy() const {
     const int primary = m_code & 0xff;
@@ -74,10 +75,18 @@ DbError DbError::of(const QString& path, int code) {
     case SQLITE_READONLY:
         sentence = QStringLiteral("Файл %1 или его папка доступны только для чтения.");
         break;
-    case SQLITE_CANTOPEN:
-        sentence = QFileInfo::exists(path) ? QStringLiteral("Файл базы данных %1 не открывается.")
-                                           : QStringLiteral("Файл базы данных %1 не найден.");
+    case SQLITE_CANTOPEN: {
+        const QFileInfo file(path);
+        if (!file.exists())
+            sentence = QStringLiteral("Файл базы данных %1 не найден.");
+        else if (file.isDir())
+            sentence = QStringLiteral("На месте файла базы данных %1 стоит папка.");
+        else if (!file.isReadable())
+            sentence = QStringLiteral("Нет прав на чтение файла базы данных %1.");
+        else
+            sentence = QStringLiteral("Файл базы данных %1 не открывается.");
         break;
+    }
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
         sentence = QStringLiteral("Файл %1 повреждён или не является базой данных.");

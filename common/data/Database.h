@@ -15,16 +15,20 @@ struct sqlite3_stmt;
 // A failure of the database layer: the message is meant for a person, in Russian.
 class DbError : public std::runtime_error {
 public:
-    DbError(const QString& message, int code = 0);
+    // `reason` is the sentence that says why; empty: the message is all of it.
+    DbError(const QString& message, int code = 0, const QString& reason = QString());
     // The failure with SQLite's result code `code` on the file at `path`, told by its reason.
     static DbError of(const QString& path, int code);
     int code() const { return m_code; }
     QString message() const { return QString::fromUtf8(what()); }
+    // Why it failed, without what it was doing: "Файл … держит заблокированным другая программа."
+    const QString& reason() const { return m_reason; }
     bool busy() const;
     bool readOnly() const; // the file or its folder cannot be written
 
 private:
     int m_code;
+    QString m_reason;
 };
 
 class Database {

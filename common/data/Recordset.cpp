@@ -2,6 +2,7 @@
 
 #include "Database.h"
 #include "Platform.h"
+#include "Schema.h"
 
 namespace {
 [[noreturn]] void noCurrentRecord() {
@@ -51,19 +52,29 @@ void Recordset::store() {
         return;
     }
     const auto [fields, values] = changes();
-    if (m_gone || (!m_new && !m_db->update(m_table, m_ids[m_pos], fields, values))) {
+    bool stored = false;
+    try {
+        if (m_new) {
+            m_ids.append(m_db->insert(m_table, fields, values));
+            m_pos = int(m_ids.size()) - 1;
+            m_new = false;
+            stored = true;
+        } else if (!m_gone) {
+            stored = m_db->update(m_table, m_ids[m_pos], fields, values);
+        }
+    } catch (const DbError& e) {
+        // Whoever tells the user names what stays unstored, not only why.
+        throw DbError(QStringLiteral("Изменения не сохранены. %1\n\n%2")
+                          .arg(e.reason(), describeRecord(m_table, fields, values)),
+                      e.code(), e.reason());
+    }
+    if (!stored) {
         // A record deleted by the other program is not revived; the edit is dropped, but not
         // without a word.
         m_gone = true;
         m_changed.clear();
         emit editLost(fields, values);
         return;
-    }
-    if (m_new) {
-        const qint64 id = m_db->insert(m_table, fields, values);
-        m_ids.append(id);
-        m_pos = int(m_ids.size()) - 1;
-        m_new = false;
     }
     m_changed.clear();
 }

@@ -4,6 +4,7 @@
 #include "Platform.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 QString DatabasePath() {
     // Plain concatenation; a root folder gives "//DataProg.mdb", which still names the file there.
@@ -46,6 +47,48 @@ QStringList fieldsOf(const QString& table) {
     return {};
 }
 } // namespace Tables
+
+namespace {
+QString captionOf(const QString& table, const QString& field) {
+    using namespace Fields;
+    static const QHash<QString, QString> captions{
+        {QStringLiteral("Programs"), QStringLiteral("программы")},
+        {QStringLiteral("Programs.") + Programs::Name, QStringLiteral("наименование")},
+        {QStringLiteral("Programs.") + Programs::Company, QStringLiteral("фирма")},
+        {QStringLiteral("Programs.") + Programs::Type, QStringLiteral("категория")},
+        {QStringLiteral("Programs.") + Programs::Directory, QStringLiteral("директория исполняемого файла")},
+        {QStringLiteral("Programs.") + Programs::IconDir, QStringLiteral("значок")},
+        {QStringLiteral("Types"), QStringLiteral("категории")},
+        {QStringLiteral("Types.") + Types::NameType, QStringLiteral("название категории")},
+        {QStringLiteral("Types.") + Types::IconType, QStringLiteral("картинка")},
+        {QStringLiteral("Fixing"), QStringLiteral("журнал запусков")},
+        {QStringLiteral("Fixing.") + Fixing::Name, QStringLiteral("название программы")},
+        {QStringLiteral("Fixing.") + Fixing::FixDate, QStringLiteral("дата запуска")},
+        {QStringLiteral("Fixing.") + Fixing::FixTime, QStringLiteral("время запуска")},
+        {QStringLiteral("Passwords"), QStringLiteral("пароли")},
+        {QStringLiteral("Passwords.") + Passwords::Progr, QStringLiteral("пароль главной программы запуска")},
+        {QStringLiteral("Passwords.") + Passwords::Settings, QStringLiteral("пароль программы настройки")},
+        {QStringLiteral("Passwords.") + Passwords::Look, QStringLiteral("пароль настройки уровня доступа")},
+        {QStringLiteral("Access"), QStringLiteral("уровни доступа")},
+        {QStringLiteral("Access.") + Access::MainProg, QStringLiteral("доступ к главной программе запуска")},
+        {QStringLiteral("Access.") + Access::Settings, QStringLiteral("доступ к программе настройки")},
+        {QStringLiteral("Access.") + Access::Password, QStringLiteral("доступ к настройке уровня доступа")},
+    };
+    return captions.value(field.isEmpty() ? table : table + QLatin1Char('.') + field);
+}
+
+// "Name (наименование)", or the bare name where there are no words for it.
+QString named(const QString& name, const QString& caption) {
+    return caption.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, caption);
+}
+} // namespace
+
+QString describeRecord(const QString& table, const QStringList& fields, const QStringList& values) {
+    QStringList lines{QStringLiteral("Таблица %1:").arg(named(table, captionOf(table, QString())))};
+    for (int i = 0; i < fields.size(); ++i)
+        lines << QStringLiteral("%1: %2").arg(named(fields[i], captionOf(table, fields[i])), values.value(i));
+    return lines.join(QLatin1Char('\n'));
+}
 
 namespace Missing {
 QString table(const QString& path, const QString& table) {

@@ -55,6 +55,10 @@ inline const QString Password = QStringLiteral("Password");
 } // namespace Access
 } // namespace Fields
 
+// The fields of one record with the texts they were to take, for a person: the table and each field
+// by its name in the file and in Russian words, a line each.
+QString describeRecord(const QString& table, const QStringList& fields, const QStringList& values);
+
 // What the user is told when the database lacks a part a program needs.
 namespace Missing {
 QString table(const QString& path, const QString& table);

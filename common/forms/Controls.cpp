@@ -104,8 +104,11 @@ void Label::paintEvent(QPaintEvent* event) {
     // Each line's baseline sits where the platform put it within its band.
     const int baseline = step < fm.lineSpacing() ? qRound(step * 0.8) : fm.ascent();
     QPainter p(this);
-    // A line that does not fit is cut at the contents' edge, not drawn over the frame.
-    p.setClipRect(contentsRect());
+    // A line that does not fit is cut at the contents' lower edge, not drawn over the frame; the
+    // tops of tall letters on the first line may reach above it.
+    QRect clip = contentsRect();
+    clip.setTop(0);
+    p.setClipRect(clip);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     layout->draw(&p, QPointF(0, baseline - fm.ascent()));
 }
@@ -146,13 +149,23 @@ void TextBox::changed(const QString& text) {
         // What was inserted lies between the part kept at the head and the part kept at the tail;
         // the selection it replaced is gone. Of the insertion only as much is kept as leaves the
         // text within the limit, so a paste cannot store what no gate accepts.
+        // Typing and pasting leave the cursor where the insertion ends, which tells repeated
+        // characters apart; a text set whole (an assistive tool) puts it at the end, where the
+        // longest common head and tail are the best guess.
+        qsizetype tail = text.size() - cursorPosition();
+        if (tail <= 0 || tail > old.size() || text.right(tail) != old.right(tail))
+            tail = -1;
         qsizetype head = 0;
-        while (head < old.size() && head < text.size() && old[head] == text[head])
+        const qsizetype headRoom =
+            tail < 0 ? old.size() : std::min<qsizetype>(cursorPosition(), old.size() - tail);
+        while (head < headRoom && head < text.size() && old[head] == text[head])
             ++head;
-        qsizetype tail = 0;
-        while (tail < old.size() - head && tail < text.size() - head &&
-               old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
-            ++tail;
+        if (tail < 0) {
+            tail = 0;
+            while (tail < old.size() - head && tail < text.size() - head &&
+                   old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
+                ++tail;
+        }
         const qsizetype inserted = text.size() - head - tail;
         const qsizetype room = std::max<qsizetype>(0, m_limit - head - tail);
         if (inserted > room) {

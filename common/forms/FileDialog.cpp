@@ -62,6 +62,8 @@ QString runDialog(const QString& filter) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    // A plain list of names, as the open dialog the windows were made for showed first.
+    dialog.setViewMode(QFileDialog::List);
     dialog.setWindowModality(Qt::ApplicationModal);
 
     const QList<FileDialog::Entry> entries = FileDialog::parseFilter(filter);

@@ -6,6 +6,7 @@
 #include "Form.h"
 #include "MessageBoxes.h"
 #include "Platform.h"
+#include "Schema.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -66,33 +67,35 @@ void report(const QString& message) {
 
 void queueCheck();
 
-// The fields of one record with the texts they were to take, a line each.
-QString listed(const QString& table, const QStringList& fields, const QStringList& values) {
-    QStringList lines{QStringLiteral("Таблица %1:").arg(table)};
-    for (int i = 0; i < fields.size(); ++i)
-        lines << QStringLiteral("%1: %2").arg(fields[i], values.value(i));
-    return lines.join(QLatin1Char('\n'));
+// What the user reads of a failure. Ours are told in Russian words; anything else is a fault of the
+// program, whose own text (a library's, in English) would tell the user nothing.
+QString userText(const std::exception& e) {
+    if (dynamic_cast<const RuntimeError*>(&e) || dynamic_cast<const DbError*>(&e))
+        return QString::fromUtf8(e.what());
+    return QStringLiteral("Действие не выполнено из-за внутренней ошибки программы.");
 }
 
-// What a data source could not store and why, for a person: its edit is still pending.
-QString notStored(DataControl& d, const std::exception& e) {
-    const Recordset::Changes c = d.isOpen() ? d.records().changes() : Recordset::Changes{};
-    return QStringLiteral("Изменения не сохранены. %1\n\n%2")
-        .arg(QString::fromUtf8(e.what()), listed(d.RecordSource(), c.fields, c.values));
-}
-
-// Stores what each data source of a window holds. Those that fail keep their edits and are named
-// in the text that comes back, empty when everything was stored.
+// Stores what each data source of a window holds, until one fails: the others are not tried, for
+// the cause (a lock, most often) would hold them up as long again. Those not stored keep their
+// edits and are named in the text that comes back, empty when everything was stored.
 QString storeAll(Form& form, QList<DataControl*>* failed = nullptr) {
     QStringList texts;
     for (DataControl* d : form.findChildren<DataControl*>()) {
-        try {
-            d->storePending();
-        } catch (const std::exception& e) {
-            texts << notStored(*d, e);
-            if (failed)
-                failed->append(d);
+        if (texts.isEmpty()) {
+            try {
+                d->storePending();
+                continue;
+            } catch (const std::exception& e) {
+                texts << userText(e);
+            }
+        } else if (d->isOpen() && d->records().isChanged()) {
+            const Recordset::Changes c = d->records().changes();
+            texts << describeRecord(d->RecordSource(), c.fields, c.values);
+        } else {
+            continue;
         }
+        if (failed)
+            failed->append(d);
     }
     return texts.join(QStringLiteral("\n\n"));
 }
@@ -104,7 +107,7 @@ void tellLostEdits(DataControl& d) {
                      [table = d.RecordSource()](const QStringList& fields, const QStringList& values) {
                          S().notices.append(QStringLiteral("Изменения не сохранены: запись больше не "
                                                            "существует, её удалила другая программа.\n%1")
-                                                .arg(listed(table, fields, values)));
+                                                .arg(describeRecord(table, fields, values)));
                      });
 }
 
@@ -361,7 +364,7 @@ void run(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
-        report(QString::fromUtf8(e.what()));
+        report(userText(e));
     }
     tellNotices();
     --s.running;
