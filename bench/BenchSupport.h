@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <sys/resource.h>
@@ -16,6 +17,13 @@ inline QString benchDatabase(const QTemporaryDir& dir, bool demo = false) {
     o.demo = demo;
     prepareDatabase(o);
     return o.path;
+}
+
+// A 400 x 400 bitmap of one colour, the size of a category picture.
+inline void saveBitmap(const QString& path, QColor colour) {
+    QImage picture(400, 400, QImage::Format_RGB888);
+    picture.fill(colour);
+    picture.save(path, "BMP");
 }
 
 inline double cpuSeconds() {

@@ -33,10 +33,8 @@ int main(int argc, char* argv[]) {
         iconPath = dir.path() + QStringLiteral("/prog.png");
         icon.save(iconPath, "PNG");
     }
-    QImage picture(400, 400, QImage::Format_RGB888);
-    picture.fill(Qt::red);
     const QString picturePath = dir.path() + QStringLiteral("/cat.bmp");
-    picture.save(picturePath, "BMP");
+    saveBitmap(picturePath, Qt::red);
     auto db = Database::open(dbPath);
     db->insert(QStringLiteral("Types"), {QStringLiteral("NameType"), QStringLiteral("IconType")},
                {QStringLiteral("Игры"), picturePath});

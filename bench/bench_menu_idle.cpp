@@ -18,21 +18,13 @@
 #include <QTimer>
 #include <sys/resource.h>
 
-namespace {
-void savePicture(const QString& path, QColor colour) {
-    QImage img(400, 400, QImage::Format_RGB888);
-    img.fill(colour);
-    img.save(path, "BMP");
-}
-} // namespace
-
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
     const QString dbPath = benchDatabase(dir);
     const QString pic = dir.path() + QStringLiteral("/cat.bmp");
-    savePicture(pic, Qt::red);
+    saveBitmap(pic, Qt::red);
     Database::open(dbPath)->insert(QStringLiteral("Types"),
                                    {QStringLiteral("NameType"), QStringLiteral("IconType")},
                                    {QStringLiteral("Офис"), pic});
@@ -49,7 +41,7 @@ int main(int argc, char* argv[]) {
     const double cpu = cpuSeconds() - before;
     const double share = 100.0 * cpu / (wall.elapsed() / 1000.0);
 
-    savePicture(pic, Qt::blue);
+    saveBitmap(pic, Qt::blue);
     QElapsedTimer seen;
     seen.start();
     while (QColor(menu.ImgPicture->picture().pixel(200, 200)) != QColor(Qt::blue) && seen.elapsed() < 2000)

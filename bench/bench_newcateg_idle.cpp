@@ -28,10 +28,8 @@ int main(int argc, char* argv[]) {
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 10;
     QTemporaryDir dir;
     const QString dbPath = benchDatabase(dir);
-    QImage picture(400, 400, QImage::Format_RGB888);
-    picture.fill(Qt::darkGreen);
     const QString picturePath = dir.path() + QStringLiteral("/sea.bmp");
-    picture.save(picturePath, "BMP");
+    saveBitmap(picturePath, Qt::darkGreen);
     {
         auto db = Database::open(dbPath);
         db->insert(QStringLiteral("Types"), {QStringLiteral("NameType"), QStringLiteral("IconType")},

@@ -41,9 +41,7 @@ void writeContent(const QString& path, const Content& content) {
         return;
     }
     if (content.junkBytes == 0) {
-        QImage picture(400, 400, QImage::Format_RGB888);
-        picture.fill(Qt::darkYellow);
-        picture.save(path, "BMP");
+        saveBitmap(path, Qt::darkYellow);
         return;
     }
     QByteArray junk(content.junkBytes, Qt::Uninitialized);

@@ -148,10 +148,10 @@ void TextBox::changed(const QString& text) {
     if (m_limit > 0 && !m_byCode && text.size() > m_limit && text != m_shown) {
         // What was inserted lies between the part kept at the head and the part kept at the tail;
         // the selection it replaced is gone. Of the insertion only as much is kept as leaves the
-        // text within the limit, so a paste cannot store what no gate accepts.
-        // Typing and pasting leave the cursor where the insertion ends, which tells repeated
-        // characters apart; a text set whole (an assistive tool) puts it at the end, where the
-        // longest common head and tail are the best guess.
+        // text within the limit, so a paste cannot store what no gate accepts. Typing and pasting
+        // leave the cursor where the insertion ends, which tells repeated characters apart; a text
+        // set whole (an assistive tool) puts it at the end, where the longest common head and tail
+        // are the best guess.
         qsizetype tail = text.size() - cursorPosition();
         if (tail <= 0 || tail > old.size() || text.right(tail) != old.right(tail))
             tail = -1;

@@ -100,6 +100,13 @@ QString storeAll(Form& form, QList<DataControl*>* failed = nullptr) {
     return texts.join(QStringLiteral("\n\n"));
 }
 
+// The user chose to leave, or the change was the program's own: the edits not stored are forgotten.
+void forget(const QList<DataControl*>& sources) {
+    for (DataControl* d : sources)
+        if (d->isOpen())
+            d->records().discardChanges();
+}
+
 // An edit of a record that someone else deleted is dropped by the data source; the user is told
 // which one, with what was typed.
 void tellLostEdits(DataControl& d) {
@@ -338,18 +345,14 @@ bool StoreBeforeUnload(Form& form) {
                vbYesNo);
     if (answer == vbYes)
         return false;
-    for (DataControl* d : std::as_const(failed))
-        if (d->isOpen())
-            d->records().discardChanges();
+    forget(failed);
     return true;
 }
 
 bool StoreProgramChange(Form& form) {
     QList<DataControl*> failed;
     const QString failures = storeAll(form, &failed);
-    for (DataControl* d : std::as_const(failed))
-        if (d->isOpen())
-            d->records().discardChanges();
+    forget(failed);
     if (!failures.isEmpty())
         report(failures);
     tellNotices();
