@@ -7,6 +7,8 @@
 #include "TestSupport.h"
 
 #include <QFileInfo>
+#include <QPainter>
+#include <QRandomGenerator>
 #include <QtTest>
 #include <cstdio>
 
@@ -16,6 +18,38 @@ bool writeJunk(const QString& path, qsizetype bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(QByteArray(bytes, 'x')) == qint64(bytes);
+}
+
+// Four quarters of their own colours, so that a picture squeezed or shifted shows it.
+QImage quarters(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    const int w = size.width() / 2, h = size.height() / 2;
+    p.fillRect(0, 0, w, h, Qt::red);
+    p.fillRect(w, 0, size.width() - w, h, Qt::green);
+    p.fillRect(0, h, w, size.height() - h, Qt::blue);
+    p.fillRect(w, h, size.width() - w, size.height() - h, Qt::yellow);
+    return image;
+}
+
+// Colours a decoder may round, not another colour.
+bool near(QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) < 24 && std::abs(a.green() - b.green()) < 24 &&
+           std::abs(a.blue() - b.blue()) < 24;
+}
+
+// What the image draws over 227 x 227 pixels, the size of the menu's, at points clear of the
+// quarters' edges.
+QList<QColor> drawn(const QImage& picture) {
+    Image img(nullptr);
+    img.resize(227, 227);
+    img.setPicture(picture);
+    const QImage shown = img.grab().toImage();
+    QList<QColor> colours;
+    for (int y : {20, 90, 137, 206})
+        for (int x : {20, 90, 137, 206})
+            colours << shown.pixelColor(x, y);
+    return colours;
 }
 
 QString loadError(const QString& path) {
@@ -180,6 +214,69 @@ private slots:
         QCOMPARE(QColor(shown.pixel(199, 199)), QColor(Qt::green));
         img.setPicture(QImage());
         QVERIFY(img.picture().isNull());
+
+        // What it draws follows each new picture, as a timer sets them.
+        for (QColor colour : {Qt::red, Qt::blue, Qt::red}) {
+            QImage next(400, 400, QImage::Format_RGB888);
+            next.fill(colour);
+            img.setPicture(next);
+            QCOMPARE(img.grab().toImage().pixelColor(100, 100), colour);
+        }
+    }
+
+    // A photo taken as a picture is kept no larger than an image shows, and draws as before in
+    // JPEG (decoded small) and in a format decoded whole; a picture within the bound keeps every
+    // pixel.
+    void largePictureIsKeptSmallAndDrawsTheSame() {
+        QTemporaryDir dir;
+        const QImage photo = quarters({2000, 1500});
+        for (const char* format : {"JPG", "BMP", "PNG"}) {
+            const QString path =
+                dir.path() + QStringLiteral("/photo.") + QString::fromLatin1(format).toLower();
+            QVERIFY(photo.save(path, format));
+            const QImage loaded = LoadPicture(path);
+            QVERIFY2(loaded.width() <= 400 && loaded.height() <= 400, format);
+            const QList<QColor> expected = drawn(photo), got = drawn(loaded);
+            for (qsizetype i = 0; i < expected.size(); ++i)
+                QVERIFY2(near(got[i], expected[i]), qPrintable(QStringLiteral("%1 at %2: %3, not %4")
+                                                                   .arg(format)
+                                                                   .arg(i)
+                                                                   .arg(got[i].name(), expected[i].name())));
+        }
+
+        // Only the side beyond the bound shrinks.
+        const QString tall = dir.path() + QStringLiteral("/tall.png");
+        QVERIFY(quarters({100, 900}).save(tall, "PNG"));
+        QCOMPARE(LoadPicture(tall).size(), QSize(100, 400));
+
+        QImage grain(300, 400, QImage::Format_RGB32);
+        QRandomGenerator random(5);
+        for (int y = 0; y < grain.height(); ++y)
+            for (int x = 0; x < grain.width(); ++x)
+                grain.setPixel(x, y, random.generate() | 0xff000000u);
+        const QString small = dir.path() + QStringLiteral("/grain.png");
+        QVERIFY(grain.save(small, "PNG"));
+        QCOMPARE(LoadPicture(small).convertToFormat(QImage::Format_RGB32), grain);
+    }
+
+    // Many large pictures, a menu stepping through categories say, keep the memory within the
+    // budget, while a file polled all along is still read only once.
+    void manyLargePicturesStayWithinTheBudget() {
+        resetPictureCacheForTests();
+        QTemporaryDir dir;
+        const QString polled = writePicture(dir.path(), QStringLiteral("polled.bmp"), Qt::red);
+        QCOMPARE(centre(LoadPicture(polled)), QColor(Qt::red));
+        constexpr int Pictures = 60;
+        for (int i = 0; i < Pictures; ++i) {
+            const QColor colour = QColor::fromHsv(i * 6, 255, 255);
+            const QString path =
+                writePicture(dir.path(), QStringLiteral("%1.jpg").arg(i), colour, {2000, 1500}, "JPG");
+            QVERIFY(near(centre(LoadPicture(path)), colour));
+            QVERIFY2(pictureCacheBytesForTests() <= 32 * 1024 * 1024,
+                     qPrintable(QString::number(pictureCacheBytesForTests())));
+            QCOMPARE(centre(LoadPicture(polled)), QColor(Qt::red));
+        }
+        QCOMPARE(pictureFilesReadForTests(), 1 + Pictures);
     }
     // A picture path may name any file: one far larger than a picture can be is refused like an
     // unreadable one, without being read into memory; a file that shrinks back loads again.

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTextLayout>
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
@@ -345,39 +346,107 @@ struct CachedPicture {
     QByteArray digest; // of the bytes decoded, so that a touched but unchanged file is not decoded
     QImage image;
     QString failure; // empty when the bytes decoded
+    quint64 lastUse = 0;
 
     QImage result() const {
         if (!failure.isEmpty())
             throw RuntimeError(failure);
         return image;
     }
+    // What the entry holds, its path counted by the caller.
+    qint64 bytes() const {
+        return qint64(sizeof(CachedPicture)) + image.sizeInBytes() + digest.size() +
+               failure.size() * qint64(sizeof(QChar));
+    }
 };
 
 // Far more than a 400 x 400 picture or an icon can take in any format the pictures come in; a
 // larger file is not read at all, so that it can neither fill the memory nor hold up the window.
 constexpr qint64 MaxPictureFileBytes = 64 * 1024 * 1024;
-constexpr qsizetype MaxCachedPictures = 16;
 
-QHash<QString, CachedPicture>& pictureCache() {
-    static QHash<QString, CachedPicture> cache;
+// No image shows a picture larger than a category picture is made, 400 x 400 (the largest image
+// is smaller on screen), so no more is kept: a photo chosen as a picture would otherwise hold
+// about 100 MB decoded.
+constexpr QSize MaxPictureSize(400, 400);
+
+// The pictures kept take at most this much: at 400 x 400 in 32-bit colour (640 KiB) that is about
+// fifty pictures, more than the categories a user steps through, while the timers poll only a
+// few files. The least recently loaded go first, so a polled file stays and is not read again.
+constexpr qint64 PictureCacheBudget = 32 * 1024 * 1024;
+
+struct PictureCache {
+    QHash<QString, CachedPicture> entries;
+    qint64 bytes = 0;
+    quint64 uses = 0;
+
+    static qint64 cost(const QString& path, const CachedPicture& entry) {
+        return path.size() * qint64(sizeof(QChar)) + entry.bytes();
+    }
+
+    void store(const QString& path, CachedPicture entry) {
+        entry.lastUse = ++uses;
+        const auto it = entries.find(path);
+        if (it != entries.end()) {
+            bytes -= cost(path, *it);
+            *it = std::move(entry);
+        } else {
+            entries.insert(path, std::move(entry));
+        }
+        bytes += cost(path, entries[path]);
+        if (bytes <= PictureCacheBudget)
+            return;
+        QList<std::pair<quint64, QString>> byAge;
+        for (auto e = entries.cbegin(); e != entries.cend(); ++e)
+            if (e.key() != path)
+                byAge.append({e->lastUse, e.key()});
+        std::sort(byAge.begin(), byAge.end());
+        for (const auto& [use, oldest] : byAge) {
+            if (bytes <= PictureCacheBudget)
+                break;
+            bytes -= cost(oldest, entries.value(oldest));
+            entries.remove(oldest);
+        }
+    }
+};
+
+PictureCache& pictureCache() {
+    static PictureCache cache;
     return cache;
 }
 
 int pictureFilesRead = 0;
+
+// Each side is bounded on its own: the image stretches its picture over its rectangle whatever its
+// proportions, so this shows the same, and a side within the bound keeps every pixel it has. A
+// picture within the bound is decoded as it is.
+QImage decodeBounded(QIODevice* device) {
+    QImageReader reader(device);
+    const QSize size = reader.size();
+    if (size.isValid() && size.boundedTo(MaxPictureSize) != size)
+        reader.setScaledSize(size.boundedTo(MaxPictureSize)); // JPEG then decodes small outright
+    QImage image = reader.read();
+    const QSize decoded = image.size();
+    if (!image.isNull() && decoded.boundedTo(MaxPictureSize) != decoded) // a format that told no size
+        image =
+            image.scaled(decoded.boundedTo(MaxPictureSize), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
 } // namespace
 
 QImage LoadPicture(const QString& path) {
     if (path.isEmpty())
         return QImage();
-    QHash<QString, CachedPicture>& cache = pictureCache();
+    PictureCache& cache = pictureCache();
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         throw RuntimeError(QStringLiteral("Файл «%1» не найден.").arg(path));
     const FileStamp stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-    auto it = cache.find(path);
+    auto it = cache.entries.find(path);
     // Polling timers load the same file many times a second: an unchanged file is not read again.
-    if (it != cache.end() && it->stamp == stamp)
+    if (it != cache.entries.end() && it->stamp == stamp) {
+        it->lastUse = ++cache.uses;
         return it->result();
+    }
     // Failing to open or to read is not remembered: its cause may lie outside the file (no
     // descriptors left, a disk error) and pass while the file stays as it is.
     const QString unreadable = QStringLiteral("Файл «%1» не открывается.").arg(path);
@@ -391,29 +460,27 @@ QImage LoadPicture(const QString& path) {
     if (file.error() != QFileDevice::NoError || bytes.size() > MaxPictureFileBytes)
         throw RuntimeError(unreadable); // grew since it was looked at, or the read broke off
     const QByteArray digest = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
-    if (it != cache.end() && it->digest == digest) {
+    if (it != cache.entries.end() && it->digest == digest) {
         it->stamp = stamp;
+        it->lastUse = ++cache.uses;
         return it->result();
     }
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    CachedPicture decoded{stamp, digest, reader.read(), QString()};
+    CachedPicture decoded{stamp, digest, decodeBounded(&buffer), QString()};
     if (decoded.image.isNull())
         decoded.failure = QStringLiteral("Файл «%1» не является рисунком.").arg(path);
-    if (it != cache.end()) {
-        *it = decoded;
-    } else {
-        if (cache.size() >= MaxCachedPictures)
-            cache.clear();
-        cache.insert(path, decoded);
-    }
+    cache.store(path, decoded);
     return decoded.result();
 }
 
 void resetPictureCacheForTests() {
-    pictureCache().clear();
+    pictureCache() = PictureCache();
     pictureFilesRead = 0;
+}
+
+qint64 pictureCacheBytesForTests() {
+    return pictureCache().bytes;
 }
 
 int pictureFilesReadForTests() {

@@ -173,7 +173,8 @@ public:
 // Loads a picture from a file: an empty path gives an empty picture; a missing or unreadable file,
 // or one that is no picture, throws RuntimeError. Each call looks at the file anew; while it is
 // unchanged since the previous load of the same path, that load's picture or error comes back
-// without the file being read, so polling stays cheap whatever the file holds.
+// without the file being read, so polling stays cheap whatever the file holds. A picture larger
+// than 400 x 400 comes back no larger on either side, as no image shows more.
 QImage LoadPicture(const QString& path);
 
 // Test seams
@@ -181,3 +182,5 @@ QImage LoadPicture(const QString& path);
 void resetPictureCacheForTests();
 // How many times LoadPicture has read a file's bytes since the last reset.
 int pictureFilesReadForTests();
+// The bytes the pictures and failures LoadPicture keeps take, as counted against its budget.
+qint64 pictureCacheBytesForTests();
