@@ -33,7 +33,8 @@ frmAdd::frmAdd() : Form(Name) {
     setIconPicture(BuiltinPictures::addEditorWindowIcon());
     setClientSize(7425, 5805);
     // The close box stays: without a category in the chooser, "Назад" could never let the user out.
-    // It unloads as any unload does, storing the pending record.
+    // It stores the pending record when "Назад" would; one that "Назад" refuses, the user completes
+    // or leaves behind.
 
     cmdEdit = named(new CommandButton(this, QStringLiteral("Редактировать")), "cmdEdit");
     place(cmdEdit, 5040, 3360, 2175, 495);
@@ -198,22 +199,34 @@ void frmAdd::DatEdit_MouseDown() {
 }
 
 void frmAdd::cmdBack_Click() {
-    if (txtName->text().isEmpty()) {
-        rt::MsgBox(QStringLiteral("Введите имя"));
-    } else if (lblType->text().isEmpty()) {
-        rt::MsgBox(QStringLiteral("Введите тип программы"));
-    } else if (lblDir->text().isEmpty()) {
-        rt::MsgBox(QStringLiteral("Укажите директорию запуска"));
-    } else {
+    const QString missing = missingField();
+    if (missing.isEmpty()) {
         fillEmptyIcon();
         if (rt::StoreBeforeUnload(*this))
             rt::Unload(*this);
         return;
     }
+    rt::MsgBox(missing);
     fillEmptyIcon();
+}
+
+void frmAdd::closeBox_Click() {
+    closeBoxRefusingIncomplete(*DatEdit, missingField());
 }
 
 void frmAdd::fillEmptyIcon() {
     if (lblIcon->text().isEmpty())
         lblIcon->storeText(ErrorIconPath);
+}
+
+// What "Назад" asks for first when the current record lacks it; empty when the record may be stored.
+// The maker and the icon are not asked for.
+QString frmAdd::missingField() const {
+    if (txtName->text().isEmpty())
+        return QStringLiteral("Введите имя");
+    if (lblType->text().isEmpty())
+        return QStringLiteral("Введите тип программы");
+    if (lblDir->text().isEmpty())
+        return QStringLiteral("Укажите директорию запуска");
+    return {};
 }

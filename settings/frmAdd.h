@@ -23,6 +23,7 @@ public:
     void Data1_MouseUp();
     void DatEdit_MouseDown();
     void cmdBack_Click();
+    void closeBox_Click() override;
 
     CommandButton* cmdEdit;
     TextBox* txtCopy;
@@ -50,4 +51,5 @@ public:
 
 private:
     void fillEmptyIcon();
+    QString missingField() const;
 };

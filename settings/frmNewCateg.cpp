@@ -105,10 +105,9 @@ void frmNewCateg::Data1_MouseUp() {
 }
 
 void frmNewCateg::cmdBack_Click() {
-    const QString name = txtName->text();
-    const QString picture = lblPic->text();
-    if (name.isEmpty() && !picture.isEmpty()) {
-        rt::MsgBox(QStringLiteral("Введите имя категории"));
+    const QString missing = missingField();
+    if (!missing.isEmpty()) {
+        rt::MsgBox(missing);
         return;
     }
     if (Data1->records().hasCurrent())
@@ -117,7 +116,19 @@ void frmNewCateg::cmdBack_Click() {
         rt::Unload(*this);
 }
 
+void frmNewCateg::closeBox_Click() {
+    closeBoxRefusingIncomplete(*Data1, missingField());
+}
+
 void frmNewCateg::fillEmptyPicture() {
     if (lblPic->text().isEmpty())
         lblPic->storeText(ErrorPicturePath);
+}
+
+// What "Назад" asks for when the current record lacks it; empty when the record may be stored. A
+// record with neither name nor picture passes: it closes as it is.
+QString frmNewCateg::missingField() const {
+    if (txtName->text().isEmpty() && !lblPic->text().isEmpty())
+        return QStringLiteral("Введите имя категории");
+    return {};
 }

@@ -19,6 +19,7 @@ public:
     void cmdBrowser_Click();
     void Data1_MouseUp();
     void cmdBack_Click();
+    void closeBox_Click() override;
 
     Timer* Timer1;
     CommandButton* cmdBrowser;
@@ -36,4 +37,5 @@ public:
 
 private:
     void fillEmptyPicture();
+    QString missingField() const;
 };

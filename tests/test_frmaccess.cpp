@@ -276,10 +276,25 @@ private slots:
         a.Text2->paste(); // what is kept is the start of the paste, before the text typed
         QCOMPARE(a.Text2->text(), QStringLiteral("passpass"));
         QCOMPARE(a.Text2->cursorPosition(), 4);
+        // The limit counts UTF-16 units, but a cut never splits a character: half a surrogate
+        // pair, or a letter without its accent, would be a password nobody can type.
+        a.txtMain->selectAll();
+        typeText(a.txtMain, QStringLiteral("abc"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("😀😀😀"));
+        a.txtMain->paste();
+        QCOMPARE(a.txtMain->text(), QStringLiteral("abc😀😀"));
+        QCOMPARE(a.txtMain->cursorPosition(), 7);
+        a.txtMain->paste(); // one unit of room, no whole character fits
+        QCOMPARE(a.txtMain->text(), QStringLiteral("abc😀😀"));
+        a.txtMain->setSelection(0, 3);
+        QGuiApplication::clipboard()->setText(QStringLiteral("xyz\u0438\u0306"));
+        a.txtMain->paste(); // "й" written as a letter and its combining breve
+        QCOMPARE(a.txtMain->text(), QStringLiteral("xyz😀😀"));
+        QCOMPARE(a.txtMain->cursorPosition(), 3);
         click(a.cmdBack);
         settle();
         QVERIFY(!rt::loaded<frmAccess>());
-        QCOMPARE(row(folder, "Passwords"), (QStringList{"PASTED12", "01345678", "passpass"}));
+        QCOMPARE(row(folder, "Passwords"), (QStringList{"xyz😀😀", "01345678", "passpass"}));
     }
 };
 

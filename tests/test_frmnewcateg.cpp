@@ -229,17 +229,36 @@ private slots:
         QVERIFY(prompts().isEmpty());
     }
 
-    void theCloseBoxUnloadsStoringThePendingRecord() {
+    // The close box stores what "Назад" accepts; a category it refuses (a picture, no name) the
+    // user completes ("Да") or leaves without it ("Нет").
+    void theCloseBoxStoresOnlyWhatBackAccepts() {
         TestFolder folder;
-        folder.fill(Types, {{QStringLiteral("Офис"), QString()}});
+        const QStringList office{QStringLiteral("Офис"), QStringLiteral("/p/office.bmp")};
+        folder.fill(Types, {office});
         frmNewCateg& f = openForm<frmNewCateg>();
-        click(f.cmdAdd);
-        typeText(f.txtName, QStringLiteral("Новая"));
+        f.txtName->selectAll();
+        QTest::keyClick(f.txtName, Qt::Key_Backspace);
         f.close();
         settle();
         QVERIFY(!rt::loaded<frmNewCateg>());
-        QCOMPARE(folder.rows(Types).size(), 2);
-        QCOMPARE(folder.rows(Types)[1], (QStringList{QStringLiteral("Новая"), ErrorPicturePath}));
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts().first().contains(QStringLiteral("Введите имя категории")));
+        QCOMPARE(MessageBoxes::asked().first().buttons, int(rt::vbYesNo));
+        QCOMPARE(MessageBoxes::asked().first().title, QStringLiteral("Settings"));
+        QCOMPARE(folder.rows(Types), QList<QStringList>{office});
+        frmNewCateg& g = openForm<frmNewCateg>();
+        click(g.cmdAdd);
+        MessageBoxes::setNextAnswer(rt::vbYes);
+        g.close();
+        settle();
+        QVERIFY(g.isLoaded());
+        typeText(g.txtName, QStringLiteral("Новая"));
+        g.close();
+        settle();
+        QVERIFY(!rt::loaded<frmNewCateg>());
+        QCOMPARE(prompts().size(), 2);
+        QCOMPARE(folder.rows(Types),
+                 (QList<QStringList>{office, {QStringLiteral("Новая"), ErrorPicturePath}}));
     }
     // A second Settings deleted the category being edited: "Назад" still closes, and says which
     // record could not be stored and what was typed into it.

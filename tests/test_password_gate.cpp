@@ -17,11 +17,14 @@ public:
     static inline const QString Name = QStringLiteral("StandIn");
     static inline int activations = 0;
     static inline QString gateToClose;
+    static inline bool leaveAtOnce = false; // goes back to the gate as soon as it activates
     StandIn() : Form(Name) { back = named(new CommandButton(this, QStringLiteral("Назад")), "back"); }
     void Form_Activate() override {
         ++activations;
         if (!gateToClose.isEmpty())
             rt::UnloadNamed(gateToClose);
+        if (leaveAtOnce)
+            rt::Unload(*this);
     }
     CommandButton* back;
 };
@@ -48,6 +51,7 @@ private slots:
         resetRuntime();
         StandIn::activations = 0;
         StandIn::gateToClose.clear();
+        StandIn::leaveAtOnce = false;
     }
     void cleanup() { resetRuntime(); }
 
@@ -222,6 +226,48 @@ private slots:
         QCOMPARE(g.Data2->RecordSource(), QStringLiteral("Access"));
     }
 
+    // A gate may stand open for days: "Принять" judges by the code and the password stored when it
+    // is pressed, whether another program updated the record or wrote it anew.
+    void acceptJudgesByWhatIsStoredNow_data() {
+        QTest::addColumn<int>("which");
+        QTest::newRow("launcher") << int(Instance::Main);
+        QTest::newRow("settings") << int(Instance::Settings);
+        QTest::newRow("access editor") << int(Instance::Pass);
+    }
+    void acceptJudgesByWhatIsStoredNow() {
+        QFETCH(int, which);
+        const GateSettings& settings = settingsOf(Instance(which));
+        TestFolder folder;
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+        folder.setPasswords(QStringLiteral("old1"), QStringLiteral("old1"), QStringLiteral("old1"));
+        StandIn::leaveAtOnce = true;
+        PasswordGate& g = gate(Instance(which));
+        rt::Show(g);
+        settle();
+        folder.db().exec(QStringLiteral("UPDATE Passwords SET %1 = 'new2'").arg(settings.passwordField));
+        typeText(g.txtPassword, QStringLiteral("old1"));
+        click(g.cmdOk);
+        settle();
+        QCOMPARE(prompts(), QStringList{QStringLiteral("Облом")});
+        QCOMPARE(StandIn::activations, 0);
+        folder.setPasswords(QStringLiteral("new2"), QStringLiteral("new2"), QStringLiteral("new2"));
+        g.txtPassword->selectAll();
+        typeText(g.txtPassword, QStringLiteral("new2"));
+        click(g.cmdOk);
+        settle();
+        QCOMPARE(StandIn::activations, 1);
+        QCOMPARE(prompts().size(), 1);
+        // Entry denied since: the right password gets the refusal of an activation.
+        folder.db().exec(QStringLiteral("UPDATE Access SET %1 = '0'").arg(settings.codeField));
+        click(g.cmdOk);
+        settle();
+        QCOMPARE(prompts(), (QStringList{QStringLiteral("Облом"), QStringLiteral("Доступ запрещен")}));
+        QCOMPARE(StandIn::activations, 1);
+        QVERIFY(!g.cmdOk->isEnabled());
+        QVERIFY(!g.txtPassword->isVisibleTo(&g));
+        QVERIFY(g.isLoaded());
+    }
+
     void modalInstanceWaitsForItsSuccessor() {
         TestFolder folder;
         folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
@@ -263,6 +309,19 @@ private slots:
         click(g.cmdExit);
         settle();
         QVERIFY(!rt::loadedForm(QStringLiteral("frmPass")));
+        // A record gone after the gate opened: "Принять" admits no empty box on an empty record.
+        folder.setPasswords(QString(), QString(), QString());
+        folder.setAccess(QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"));
+        PasswordGate& open = gate(Instance::Main);
+        rt::Show(open);
+        settle();
+        folder.fill(QStringLiteral("Passwords"), {});
+        click(open.cmdOk);
+        settle();
+        QVERIFY(!rt::loaded<StandIn>());
+        QCOMPARE(prompts().size(), 2);
+        QVERIFY(prompts().last().contains(QStringLiteral("Passwords")));
+        QVERIFY(!open.cmdOk->isEnabled());
     }
 };
 

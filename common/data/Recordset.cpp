@@ -177,6 +177,22 @@ void Recordset::MoveNext() {
         moveTo(next);
 }
 
+void Recordset::Requery() {
+    leave();
+    QList<qint64> ids = m_db->rowids(m_table);
+    std::swap(m_ids, ids);
+    try {
+        if (m_ids.isEmpty())
+            clearCurrent(-1);
+        else
+            moveTo(0);
+    } catch (...) {
+        // The read failed: the record shown stays current, in the list it belongs to.
+        std::swap(m_ids, ids);
+        throw;
+    }
+}
+
 void Recordset::arrowFirst() {
     leave();
     if (!m_ids.isEmpty())

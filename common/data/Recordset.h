@@ -23,6 +23,9 @@ public:
     void Delete();
     void MoveFirst();
     void MoveNext();
+    // Leaves the current record as a move does, takes the list of records afresh and makes the
+    // first one current (none when the table is empty): what a new open would show now.
+    void Requery();
 
     // The navigator's arrows: they stop at the first and the last record.
     void arrowFirst();

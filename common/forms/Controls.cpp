@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 #include <QTextLayout>
 #include <algorithm>
 #include <sys/stat.h>
@@ -167,13 +168,25 @@ void TextBox::changed(const QString& text) {
                    old[old.size() - 1 - tail] == text[text.size() - 1 - tail])
                 ++tail;
         }
+        // The limit counts UTF-16 units, as the box does, but no cut may fall inside a character
+        // (a surrogate pair, a letter and its accent): half of one is a password nobody can type.
+        QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+        const auto boundary = [&characters](qsizetype pos, bool forward) {
+            characters.setPosition(int(pos));
+            if (!characters.isAtBoundary())
+                forward ? characters.toNextBoundary() : characters.toPreviousBoundary();
+            return qsizetype(characters.position());
+        };
+        head = boundary(head, false);
+        tail = text.size() - boundary(text.size() - tail, true);
         const qsizetype inserted = text.size() - head - tail;
         const qsizetype room = std::max<qsizetype>(0, m_limit - head - tail);
         if (inserted > room) {
-            result = text.left(head + room) + text.right(tail);
+            const qsizetype cut = std::max(head, boundary(head + room, false));
+            result = text.left(cut) + text.right(tail);
             m_adjusting = true;
             QLineEdit::setText(result);
-            setCursorPosition(int(head + room));
+            setCursorPosition(int(cut));
             m_adjusting = false;
             if (result == old)
                 return;

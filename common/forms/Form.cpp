@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include "DataControl.h"
 #include "Runtime.h"
 
 #include <QCloseEvent>
@@ -64,4 +65,20 @@ void Form::closeEvent(QCloseEvent* event) {
 void Form::closeBox_Click() {
     if (rt::StoreBeforeUnload(*this))
         rt::Unload(*this);
+}
+
+void Form::closeBoxRefusingIncomplete(DataControl& source, const QString& missing) {
+    // The close box stays a way out, but it stores nothing that the window's own way out refuses.
+    if (!missing.isEmpty() && source.isOpen() && source.records().isChanged()) {
+        const int answer = rt::MsgBox(
+            QStringLiteral("Запись не заполнена до конца: «%1».\n\nОстаться в окне, чтобы дополнить её? "
+                           "«Нет» закроет окно без неё: новая запись не добавится, изменения в "
+                           "существующей записи не сохранятся.")
+                .arg(missing),
+            rt::vbYesNo);
+        if (answer == rt::vbYes)
+            return;
+        source.records().discardChanges();
+    }
+    Form::closeBox_Click();
 }

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QWidget>
 
+class DataControl;
 class QEventLoop;
 
 // Positions and sizes are given in twips: 1440 to the inch at the screen's logical resolution.
@@ -43,6 +44,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // The close box of a window whose own way out refuses an incomplete record; `missing` is that
+    // refusal for the current record of `source`, empty when the way out accepts it. A changed
+    // record it refuses is left only when the user chooses so, and then without its changes;
+    // anything else is stored and unloaded as by closeBox_Click.
+    void closeBoxRefusingIncomplete(DataControl& source, const QString& missing);
 
 private:
     friend struct RuntimeAccess;

@@ -56,26 +56,19 @@ void PasswordGate::Form_Load() {
 }
 
 void PasswordGate::Form_Activate() {
-    // Without its code or its password record the gate cannot judge anyone: it lets nobody in,
-    // rather than admit an empty password box.
-    for (DataControl* source : {Data1, Data2}) {
-        if (!source->records().hasCurrent()) {
-            rt::MsgBox(Missing::record(source->DatabaseName, source->RecordSource()));
-            cmdOk->setEnabled(false);
-            txtPassword->setVisible(false);
-            return;
-        }
-    }
-    if (lblAccess->text() == AccessLevel::Denied) {
-        rt::MsgBox(QStringLiteral("Доступ запрещен"));
-        cmdOk->setEnabled(false);
-        txtPassword->setVisible(false);
-    }
+    if (refusesEntry())
+        return;
     if (lblAccess->text() == AccessLevel::Free)
         showSuccessor();
 }
 
 void PasswordGate::cmdOk_Click() {
+    // A gate may stand open for days: it judges by the code and the password stored now, so that
+    // a password changed or an entry denied since it opened holds at once.
+    Data1->records().Requery();
+    Data2->records().Requery();
+    if (refusesEntry())
+        return;
     if (lblpass->text() == txtPassword->text())
         showSuccessor();
     else
@@ -87,6 +80,23 @@ void PasswordGate::cmdExit_Click() {
         rt::End();
     else
         rt::Unload(*this);
+}
+
+bool PasswordGate::refusesEntry() {
+    // Without its code or its password record the gate cannot judge anyone: it lets nobody in,
+    // rather than admit an empty password box.
+    QString refusal;
+    for (DataControl* source : {Data1, Data2})
+        if (refusal.isEmpty() && !source->records().hasCurrent())
+            refusal = Missing::record(source->DatabaseName, source->RecordSource());
+    if (refusal.isEmpty() && lblAccess->text() == AccessLevel::Denied)
+        refusal = QStringLiteral("Доступ запрещен");
+    if (refusal.isEmpty())
+        return false;
+    rt::MsgBox(refusal);
+    cmdOk->setEnabled(false);
+    txtPassword->setVisible(false);
+    return true;
 }
 
 void PasswordGate::showSuccessor() {

@@ -81,6 +81,8 @@ public:
     Label* lblAccess;
 
 private:
+    // A missing record or the code "0": tells why, disables "Принять" and hides the password box.
+    bool refusesEntry();
     void showSuccessor();
     GateSettings m_settings;
     std::function<Form&()> m_successor;
