@@ -10,6 +10,8 @@
 
 namespace {
 bool g_scripted = false;
+QList<int> g_answers;
+QList<MessageBoxes::Asked> g_asked;
 
 // A box sized to a short prompt ("Облом") leaves its title bar no room for the program's name
 // beside the window's buttons. The box sets its own fixed size from its layout when it shows, so
@@ -25,8 +27,6 @@ void keepWideEnough(QMessageBox& box) {
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
 }
-QList<int> g_answers;
-QList<MessageBoxes::Asked> g_asked;
 } // namespace
 
 namespace MessageBoxes {
