@@ -7,6 +7,7 @@
 #include "Runtime.h"
 #include "TestSupport.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 namespace {
@@ -40,6 +41,19 @@ const GateSettings& settingsOf(Instance which) {
 // The real set-up of the gate, opening the stand-in instead of its program's window.
 PasswordGate& gate(Instance which) {
     return PasswordGate::load(settingsOf(which), []() -> Form& { return rt::form<StandIn>(); });
+}
+
+// Every text an accessibility client can read from the interface and all below it.
+QStringList accessibleTexts(QAccessibleInterface* iface) {
+    QStringList out;
+    for (QAccessible::Text t : {QAccessible::Name, QAccessible::Value, QAccessible::Description,
+                                QAccessible::Help, QAccessible::Accelerator, QAccessible::DebugDescription})
+        out << iface->text(t);
+    if (QAccessibleTextInterface* text = iface->textInterface())
+        out << text->text(0, text->characterCount());
+    for (int i = 0; i < iface->childCount(); ++i)
+        out << accessibleTexts(iface->child(i));
+    return out;
 }
 
 } // namespace
@@ -292,6 +306,66 @@ private slots:
         QVERIFY(!rt::loaded<StandIn>());
         QVERIFY(!rt::loadedForm(QStringLiteral("frmPass")));
         QCOMPARE(StandIn::activations, 1);
+    }
+
+    // A screen reader reads what is shown; the stored password and code are not shown, so no client
+    // may read them, or set them, from the window or from the hidden fields themselves.
+    void hiddenFieldsTellAssistiveToolsNothing_data() {
+        QTest::addColumn<int>("which");
+        QTest::newRow("launcher") << int(Instance::Main);
+        QTest::newRow("settings") << int(Instance::Settings);
+        QTest::newRow("access editor") << int(Instance::Pass);
+    }
+    void hiddenFieldsTellAssistiveToolsNothing() {
+        QFETCH(int, which);
+        TestFolder folder;
+        const QString secret = QStringLiteral("Тайна-7");
+        const QString code = QStringLiteral("Код-1");
+        folder.setAccess(code, code, code);
+        folder.setPasswords(secret, secret, secret);
+        PasswordGate& g = gate(Instance(which));
+        // A hidden text box bound to the same field, as other windows have them, filled as its
+        // source fills it.
+        auto* box = new TextBox(&g);
+        box->setDataSource(g.Data1, settingsOf(Instance(which)).passwordField);
+        box->hide();
+        box->showFieldText(g.lblpass->text());
+        rt::Show(g);
+        settle();
+        typeText(g.txtPassword, QStringLiteral("набор"));
+
+        const QStringList texts = accessibleTexts(QAccessible::queryAccessibleInterface(&g));
+        for (const QString& t : texts)
+            QVERIFY2(!t.contains(secret) && !t.contains(code), qPrintable(t));
+        QVERIFY(texts.contains(QStringLiteral("Принять")));
+        QVERIFY(texts.contains(QStringLiteral("Отмена")));
+        QAccessibleInterface* typed = QAccessible::queryAccessibleInterface(g.txtPassword);
+        QCOMPARE(typed->text(QAccessible::Value), QStringLiteral("набор"));
+        QCOMPARE(typed->textInterface()->text(0, 5), QStringLiteral("набор"));
+        // A magnifier finds each character where the centred box draws it.
+        g.txtPassword->repaint();
+        for (int i = 0; i < 5; ++i) {
+            const QRect r = typed->textInterface()->characterRect(i);
+            QCOMPARE(typed->textInterface()->offsetAtPoint(r.center() - QPoint(r.width() / 4, 0)), i);
+        }
+
+        for (QWidget* hidden : std::initializer_list<QWidget*>{g.lblpass, g.lblAccess, box}) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(hidden);
+            QVERIFY(iface->state().invisible);
+            QVERIFY(!iface->textInterface() && !iface->editableTextInterface() && !iface->valueInterface());
+            iface->setText(QAccessible::Value, QStringLiteral("взлом"));
+            iface->setText(QAccessible::Name, QStringLiteral("взлом"));
+        }
+        QCOMPARE(g.lblpass->text(), secret);
+        QCOMPARE(box->text(), secret);
+        // A field shown again is read as any shown text is.
+        g.lblpass->show();
+        QCOMPARE(QAccessible::queryAccessibleInterface(g.lblpass)->text(QAccessible::Name), secret);
+        g.lblpass->hide();
+        QVERIFY(QAccessible::queryAccessibleInterface(g.lblpass)->text(QAccessible::Name).isEmpty());
+        rt::run([&] { rt::Unload(g); });
+        settle();
+        QCOMPARE(folder.rows(QStringLiteral("Passwords")).first(), (QStringList{secret, secret, secret}));
     }
 
     void aGateWithoutItsRecordsLetsNobodyIn() {

@@ -13,6 +13,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QMessageBox>
 #include <QtTest>
 
 namespace {
@@ -260,6 +261,44 @@ private slots:
         QVERIFY(rt::loaded<A>());
         rt::silently([] { throw RuntimeError(QStringLiteral("quiet")); });
         QCOMPARE(prompts().size(), 1);
+    }
+
+    // The real box, not the script: its buttons, which one Enter and Escape press, its title and a
+    // width that leaves the title bar room for the program's name.
+    void realMessageBoxesAnswerAsTheirButtonsSay() {
+        MessageBoxes::setScripted(false);
+        rt::setProgramTitle(QStringLiteral("Settings"));
+        QStringList seen;
+        const auto pressWhenShown = [&seen](int key) {
+            const auto box = [] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible())
+                        return b;
+                return static_cast<QMessageBox*>(nullptr);
+            };
+            when([box] { return box() != nullptr; },
+                 [&seen, box, key] {
+                     QMessageBox* b = box();
+                     QStringList buttons;
+                     for (QAbstractButton* button : b->buttons())
+                         buttons << button->text();
+                     buttons.sort();
+                     seen << b->windowTitle() << buttons.join(QLatin1Char('/'))
+                          << (b->defaultButton() ? b->defaultButton()->text() : QString())
+                          << (b->escapeButton() ? b->escapeButton()->text() : QString())
+                          << (b->width() >= twips(3600) ? QStringLiteral("wide")
+                                                        : QString::number(b->width()));
+                     QTest::keyClick(b->focusWidget() ? b->focusWidget() : b, Qt::Key(key));
+                 });
+        };
+        pressWhenShown(Qt::Key_Escape);
+        QCOMPARE(rt::MsgBox(QStringLiteral("Удалить?"), rt::vbYesNo), int(rt::vbNo));
+        pressWhenShown(Qt::Key_Return);
+        QCOMPARE(rt::MsgBox(QStringLiteral("Удалить?"), rt::vbYesNo), int(rt::vbYes));
+        pressWhenShown(Qt::Key_Return);
+        QCOMPARE(rt::MsgBox(QStringLiteral("Облом")), int(rt::vbOK));
+        const QStringList yesNo{"Settings", "Да/Нет", "Да", "Нет", "wide"};
+        QCOMPARE(seen, yesNo + yesNo + (QStringList{"Settings", "OK", "", "", "wide"}));
     }
 
     void failingLoadLeavesNoHalfLoadedWindow() {

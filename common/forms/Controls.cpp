@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include "DataControl.h"
+#include "FieldAccessibility.h"
 #include "Platform.h"
 #include "Runtime.h"
 
@@ -53,6 +54,7 @@ void BoundField::edited(const QString& text) {
 }
 
 Label::Label(QWidget* parent) : QLabel(parent) {
+    installFieldAccessibility();
     setTextFormat(Qt::PlainText);
     setFont(courierFont(9.75));
     setWordWrap(true);
@@ -116,6 +118,7 @@ void Label::paintEvent(QPaintEvent* event) {
 }
 
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent) {
+    installFieldAccessibility();
     setFont(courierFont(9.75));
     // Every route that changes the text ends here: typing, paste, undo, an assistive tool, code.
     connect(this, &QLineEdit::textChanged, this, [this](const QString& t) { changed(t); });

@@ -1,8 +1,10 @@
 #include "MessageBoxes.h"
 
+#include "Form.h"
 #include "MessageBoxCodes.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -10,6 +12,21 @@ namespace {
 bool g_scripted = false;
 QList<int> g_answers;
 QList<MessageBoxes::Asked> g_asked;
+
+// A box sized to a short prompt ("Облом") leaves its title bar no room for the program's name
+// beside the window's buttons. The box sets its own fixed size from its layout when it shows, so
+// the room is asked of the layout: a row as wide as the box must be, 240 pixels at 96 DPI.
+constexpr int MinimumBoxWidth = 3600; // twips
+
+void keepWideEnough(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    const QMargins m = grid->contentsMargins();
+    const int width = std::max(0, twips(MinimumBoxWidth) - m.left() - m.right());
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
 } // namespace
 
 namespace MessageBoxes {
@@ -32,6 +49,7 @@ int show(const QString& prompt, int buttons, const QString& title) {
     } else {
         box.addButton(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     }
+    keepWideEnough(box);
     const int r = box.exec();
     if (!yesNo)
         return rt::vbOK;
