@@ -33,6 +33,17 @@ void removeSideFiles(const QString& path) {
         QFile::remove(path + suffix);
 }
 
+// Replacing a file that a program has open would leave it writing into the deleted file.
+class InUse : public std::runtime_error {
+public:
+    explicit InUse(const QString& nativePath)
+        : std::runtime_error(QStringLiteral("База данных %1 открыта в другой программе (например, в "
+                                            "Orvanto или Settings): она не заменена, в ней ничего не "
+                                            "изменено. Закройте эту программу и повторите.")
+                                 .arg(nativePath)
+                                 .toStdString()) {}
+};
+
 void removeDatabaseFiles(const QString& path) {
     QFile::remove(path);
     removeSideFiles(path);
@@ -346,6 +357,8 @@ PrepareReport prepareDatabaseWithReport(const PrepareOptions& options) {
     if (target.exists() && !options.force)
         fail(QStringLiteral("%1 already exists; it was left as it is (overwrite it with --force).")
                  .arg(nativePath));
+    if (Database::inUse(path))
+        throw InUse(nativePath);
     const QString folder = target.absolutePath();
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir())
@@ -388,13 +401,21 @@ PrepareReport prepareDatabaseWithReport(const PrepareOptions& options) {
         if (QFileInfo::exists(path) && !options.force)
             fail(QStringLiteral("%1 appeared while it was being prepared; it was left as it is.")
                      .arg(nativePath));
-        removeSideFiles(path);
-        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
-            fail(QStringLiteral("Cannot rename %1 to %2.").arg(QDir::toNativeSeparators(temp), nativePath));
+        // A program may have opened the file while this one was being made.
+        const bool replaced = Database::whileUnused(path, [&] {
+            removeSideFiles(path);
+            if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0)
+                fail(QStringLiteral("Cannot rename %1 to %2.")
+                         .arg(QDir::toNativeSeparators(temp), nativePath));
+        });
+        if (!replaced)
+            throw InUse(nativePath);
     } catch (const std::exception& e) {
         removeDatabaseFiles(temp);
         if (options.demo && !demoFolderExisted)
             QDir(demoFolder).removeRecursively();
+        if (dynamic_cast<const InUse*>(&e))
+            throw;
         fail(QStringLiteral("Cannot prepare %1: %2").arg(nativePath, QString::fromUtf8(e.what())));
     }
     return report;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <cerrno>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <unistd.h>
@@ -19,28 +20,27 @@ QHash<QString, int>& openConnections() {
     return counts;
 }
 
-// A connection that could only read cannot remove the -wal and -shm files SQLite made for it, as a
-// writer's last close does. When this process made them, the log is empty and no other program
-// holds the shared memory (every connection keeps a read lock on its dead-man byte), they go.
-void removeSideFilesLeftByReading(const QString& path) {
-    const QByteArray wal = QFile::encodeName(path + QStringLiteral("-wal"));
-    const QByteArray shm = QFile::encodeName(path + QStringLiteral("-shm"));
-    if (QFile(QString::fromLocal8Bit(wal)).size() != 0)
+// SQLite keeps the -wal and -shm beside the file that a link leads to.
+QString sideFileBase(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? path : canonical;
+}
+
+// The last writer to close removes the -wal and -shm; a connection that could only read, or whose
+// first read failed (on a full disk), leaves them behind. When this process made them, the log is
+// empty and no connection has the file open any more, they go.
+void removeSideFilesLeftBehind(const QString& path) {
+    const QString base = sideFileBase(path);
+    const QByteArray wal = QFile::encodeName(base + QStringLiteral("-wal"));
+    const QByteArray shm = QFile::encodeName(base + QStringLiteral("-shm"));
+    if (!QFile::exists(QString::fromLocal8Bit(shm)))
         return;
-    const int fd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    constexpr off_t deadManByte = 128;
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = deadManByte;
-    lock.l_len = 1;
-    if (::fcntl(fd, F_SETLK, &lock) == 0) {
+    Database::whileUnused(path, [&] {
+        if (QFileInfo(QString::fromLocal8Bit(wal)).size() != 0)
+            return;
         ::unlink(wal.constData());
         ::unlink(shm.constData());
-    }
-    ::close(fd);
+    });
 }
 
 QString quoted(const QString& identifier) {
@@ -64,7 +64,10 @@ bool DbError::readOnly() const {
     return (m_code & 0xff) == SQLITE_READONLY;
 }
 
-DbError DbError::of(const QString& path, int code) {
+DbError DbError::of(const QString& path, int code, int systemError) {
+    // SQLite tells a full disk met while sizing the shared memory as a mere I/O error.
+    if ((code & 0xff) == SQLITE_IOERR && (systemError == ENOSPC || systemError == EDQUOT))
+        code = SQLITE_FULL;
     // SQLite's own texts are English and speak of its internals: the person is told of the file.
     QString sentence;
     switch (code & 0xff) {
@@ -77,10 +80,12 @@ DbError DbError::of(const QString& path, int code) {
         break;
     case SQLITE_CANTOPEN: {
         const QFileInfo file(path);
-        if (!file.exists())
+        if (!file.exists() && !file.isSymLink())
             sentence = QStringLiteral("Файл базы данных %1 не найден.");
         else if (file.isDir())
             sentence = QStringLiteral("На месте файла базы данных %1 стоит папка.");
+        else if (!file.isFile())
+            sentence = QStringLiteral("Файл базы данных %1 не открывается.");
         else if (!file.isReadable())
             sentence = QStringLiteral("Нет прав на чтение файла базы данных %1.");
         else
@@ -115,25 +120,26 @@ Database::Database(const QString& path) : m_path(path) {}
 Database::~Database() {
     if (!m_db)
         return;
-    const bool readOnly = sqlite3_db_readonly(m_db, "main") == 1;
     sqlite3_close_v2(m_db);
     if (--openConnections()[m_path] > 0)
         return;
     openConnections().remove(m_path);
-    if (readOnly && m_madeSideFiles)
-        removeSideFilesLeftByReading(m_path);
+    if (m_madeSideFiles)
+        removeSideFilesLeftBehind(m_path);
 }
 
 void Database::openWith(int flags) {
     const QByteArray name = m_path.toUtf8();
+    const QString base = sideFileBase(m_path);
     m_madeSideFiles =
-        !QFile::exists(m_path + QStringLiteral("-wal")) && !QFile::exists(m_path + QStringLiteral("-shm"));
+        !QFile::exists(base + QStringLiteral("-wal")) && !QFile::exists(base + QStringLiteral("-shm"));
     const int rc = sqlite3_open_v2(name.constData(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
+        const int systemError = m_db ? sqlite3_system_errno(m_db) : 0;
         sqlite3_close_v2(m_db);
         m_db = nullptr;
-        throw DbError::of(m_path, err ? err : rc);
+        throw DbError::of(m_path, err ? err : rc, systemError);
     }
     ++openConnections()[m_path];
     sqlite3_extended_result_codes(m_db, 1);
@@ -141,6 +147,11 @@ void Database::openWith(int flags) {
 }
 
 std::shared_ptr<Database> Database::open(const QString& path) {
+    // A folder, a pipe or a device in the file's place is no database; a pipe would even block the
+    // first read. A link to a file is followed.
+    const QFileInfo file(path);
+    if ((file.exists() || file.isSymLink()) && !file.isFile())
+        throw DbError::of(path, SQLITE_CANTOPEN);
     std::shared_ptr<Database> db(new Database(path));
     // A file this program cannot write is opened for reading, as SQLite would do by itself.
     const bool writable = !openReadOnlyForTests && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
@@ -168,7 +179,7 @@ void Database::setBusyTimeout(int ms) {
 
 void Database::fail(int rc) const {
     const int err = m_db ? sqlite3_extended_errcode(m_db) : rc;
-    throw DbError::of(m_path, err ? err : rc);
+    throw DbError::of(m_path, err ? err : rc, m_db ? sqlite3_system_errno(m_db) : 0);
 }
 
 Database::Statement Database::prepare(const QString& sql) {
@@ -337,4 +348,46 @@ void Database::exec(const QString& sql) {
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK)
         fail(rc);
+}
+
+bool Database::inUse(const QString& path) {
+    return !whileUnused(path, [] {});
+}
+
+bool Database::whileUnused(const QString& path, const std::function<void()>& action) {
+    // Locks are the process's own: they do not show this program's connections, and closing the
+    // descriptor below would drop the locks those hold. So they are counted instead.
+    const QFileInfo file(path);
+    for (auto it = openConnections().cbegin(); it != openConnections().cend(); ++it)
+        if (QFileInfo(it.key()) == file)
+            return false;
+    const QByteArray shm = QFile::encodeName(sideFileBase(path) + QStringLiteral("-shm"));
+    const int fd = ::open(shm.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        // Without shared memory no connection has the file open in write-ahead-log mode.
+        if (errno != ENOENT)
+            return false;
+        action();
+        return true;
+    }
+    // Each open connection keeps a read lock on the dead-man byte of the shared memory; one that
+    // begins meanwhile waits for this write lock.
+    constexpr off_t deadManByte = 128;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = deadManByte;
+    lock.l_len = 1;
+    if (::fcntl(fd, F_SETLK, &lock) != 0) {
+        ::close(fd);
+        return false;
+    }
+    try {
+        action();
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
+    return true;
 }

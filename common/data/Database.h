@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -17,8 +18,9 @@ class DbError : public std::runtime_error {
 public:
     // `reason` is the sentence that says why; empty: the message is all of it.
     DbError(const QString& message, int code = 0, const QString& reason = QString());
-    // The failure with SQLite's result code `code` on the file at `path`, told by its reason.
-    static DbError of(const QString& path, int code);
+    // The failure with SQLite's result code `code` on the file at `path`, told by its reason;
+    // `systemError` is the errno behind it, which tells a full disk from other disk errors.
+    static DbError of(const QString& path, int code, int systemError = 0);
     int code() const { return m_code; }
     QString message() const { return QString::fromUtf8(what()); }
     // Why it failed, without what it was doing: "Файл … держит заблокированным другая программа."
@@ -59,6 +61,14 @@ public:
 
     // Runs a script of statements that take no parameters (schema set-up).
     void exec(const QString& sql);
+
+    // Whether a connection, of this program or another, has the file at `path` open. In
+    // write-ahead-log mode each one holds a read lock on the file's shared memory for as long as it
+    // is open, idle or not.
+    static bool inUse(const QString& path);
+    // Runs `action` unless such a connection has the file open now, holding off any that would
+    // begin to use it meanwhile; returns whether it ran. `action` may throw.
+    static bool whileUnused(const QString& path, const std::function<void()>& action);
 
     class Statement;
 

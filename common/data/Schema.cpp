@@ -3,7 +3,6 @@
 #include "Database.h"
 #include "Platform.h"
 
-#include <QFileInfo>
 #include <QHash>
 
 QString DatabasePath() {
@@ -103,8 +102,7 @@ QString record(const QString& path, const QString& table) {
 } // namespace Missing
 
 QString checkDatabase(const QString& path) {
-    if (!QFileInfo(path).isFile())
-        return QStringLiteral("Файл базы данных %1 не найден.").arg(path);
+    // Opening tells a missing file from a folder or anything else in its place.
     try {
         auto db = Database::open(path);
         const QStringList tables = db->tables();
