@@ -18,8 +18,6 @@ FrmStart::FrmStart() : Form(Name) {
     setCaption(QStringLiteral("Выбор программы"));
     setIconPicture(BuiltinPictures::launcherWindowIcon());
     setClientSize(6840, 4125);
-    // "Назад" is the one way out, so that every launch record passes its last store point.
-    setCloseBox(false);
 
     Data1 = named(new DataControl(this, Tables::Fixing().name), "Data1");
     place(Data1, 120, 4920, 1140, 345);
@@ -158,17 +156,18 @@ void FrmStart::DatChange_MouseDown() {
 void FrmStart::cmdOpen_Click() {
     rt::silently([this] {
         Shell(lblDir->text(), vbNormalFocus);
+        // Read now: a locked database can hold the store up for seconds, and the log tells when the
+        // program started.
+        const LaunchRecord launch{lblName->text(), DateText(), TimeText()};
         try {
             Data1->records().AddNew();
             writeUnsaved();
         } catch (const std::exception&) {
             // The program runs, so its record must not vanish: it waits for the next store point.
-            m_unsaved.append({lblName->text(), DateText(), TimeText()});
+            m_unsaved.append(launch);
             return;
         }
-        lblFixName->storeText(lblName->text());
-        lblFixDate->storeText(DateText());
-        lblfixTime->storeText(TimeText());
+        fill(launch);
         // On disk before the handler returns, so that a killed launcher loses no start. A refused
         // store keeps the record pending for the next store point.
         Data1->storePending();
@@ -176,34 +175,42 @@ void FrmStart::cmdOpen_Click() {
 }
 
 void FrmStart::cmdBack_Click() {
-    storeLaunchLog();
-    rt::Unload(*this);
+    if (storeLaunchLog())
+        rt::Unload(*this);
+}
+
+void FrmStart::closeBox_Click() {
+    // Each launch is stored as it starts, and what could not be passes the same last store point.
+    cmdBack_Click();
+}
+
+void FrmStart::fill(const LaunchRecord& launch) {
+    lblFixName->storeText(launch.name);
+    lblFixDate->storeText(launch.fixDate);
+    lblfixTime->storeText(launch.fixTime);
 }
 
 // Writes the records kept back by failed stores, oldest first, each stored by the AddNew that
 // follows it. On a failure the record being written stays pending in Data1 and the rest stay here.
 void FrmStart::writeUnsaved() {
     while (!m_unsaved.isEmpty()) {
-        const LaunchRecord r = m_unsaved.first();
-        lblFixName->storeText(r.name);
-        lblFixDate->storeText(r.fixDate);
-        lblfixTime->storeText(r.fixTime);
-        m_unsaved.removeFirst();
+        fill(m_unsaved.takeFirst());
         Data1->records().AddNew();
     }
 }
 
-// The last store point of an opening. What still cannot be stored is named to the user and
-// dropped, so that the unload does not wait on the database a second time.
-void FrmStart::storeLaunchLog() {
+// The last store point of an opening. What still cannot be stored is named to the user, who stays
+// to try again or leaves without it. True: the window may close.
+bool FrmStart::storeLaunchLog() {
     if (!Data1->isOpen())
-        return;
+        return true;
     try {
         if (!m_unsaved.isEmpty()) {
             Data1->records().AddNew();
             writeUnsaved();
         }
         Data1->storePending();
+        return true;
     } catch (const std::exception& e) {
         QStringList lost;
         Recordset& rs = Data1->records();
@@ -212,11 +219,14 @@ void FrmStart::storeLaunchLog() {
                 << QStringLiteral("%1 %2 %3").arg(lblFixName->text(), lblFixDate->text(), lblfixTime->text());
         for (const LaunchRecord& r : std::as_const(m_unsaved))
             lost << QStringLiteral("%1 %2 %3").arg(r.name, r.fixDate, r.fixTime);
-        rs.discardChanges();
-        m_unsaved.clear();
         // The launches are listed here, so only the reason is taken from the failure.
         const auto* db = dynamic_cast<const DbError*>(&e);
-        rt::MsgBox(QStringLiteral("Запуски программ не записаны в журнал:\n%1\n\n%2")
-                       .arg(lost.join(QLatin1Char('\n')), db ? db->reason() : QString::fromUtf8(e.what())));
+        if (rt::AskToStayAndStoreAgain(
+                QStringLiteral("Запуски программ не записаны в журнал:\n%1\n\n%2")
+                    .arg(lost.join(QLatin1Char('\n')), db ? db->reason() : QString::fromUtf8(e.what()))))
+            return false;
+        rs.discardChanges();
+        m_unsaved.clear();
+        return true;
     }
 }

@@ -22,6 +22,7 @@ public:
     void DatChange_MouseDown();
     void cmdOpen_Click();
     void cmdBack_Click();
+    void closeBox_Click() override;
 
     // Mismatching search steps since the last reset. On an empty Programs table it grows by one
     // per tick for as long as the window stays open, so it stops at its largest value instead of
@@ -50,8 +51,9 @@ public:
     Image* ImgCatName;
 
 private:
+    void fill(const LaunchRecord& launch);
     void writeUnsaved();
-    void storeLaunchLog();
+    bool storeLaunchLog();
 
     QList<LaunchRecord> m_unsaved;
 

@@ -10,6 +10,7 @@
 #include "Runtime.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
@@ -110,6 +111,18 @@ void steppingClock(QDateTime from) {
     });
 }
 
+// The busy timeout of the tests that show when a launch's time is read: long against what a start
+// takes besides the wait on the locked database.
+constexpr int LockWaitMs = 600;
+
+// The clock shows `at` for the start about to be made; read after a wait on the locked database, it
+// shows an hour later.
+void clockAtStart(const QDateTime& at) {
+    QElapsedTimer since;
+    since.start();
+    setClockForTests([at, since] { return since.elapsed() < LockWaitMs / 2 ? at : at.addSecs(3600); });
+}
+
 } // namespace
 
 class TestFrmStart : public QObject {
@@ -129,7 +142,7 @@ private slots:
         FrmStart& w = rt::form<FrmStart>();
         QCOMPARE(w.windowTitle(), QStringLiteral("Выбор программы"));
         QCOMPARE(w.size(), QSize(twips(6840), twips(4125)));
-        QVERIFY(!w.hasCloseBox());
+        QVERIFY(w.hasCloseBox());
 
         QCOMPARE(child<DataControl>(&w, "Data1"), w.Data1);
         QCOMPARE(w.Data1->RecordSource(), QStringLiteral("Fixing"));
@@ -565,70 +578,95 @@ private slots:
         QCOMPARE(folder.rows(QStringLiteral("Fixing")).size(), starts ? 1 : 0);
     }
 
+    // Launches kept back while the log is locked are each written once, in the order of their
+    // starts, with the time each started, not the time the database refused it.
     void recordKeptWhileTheLogIsLocked() {
-        Database::setDefaultBusyTimeoutForTests(50);
+        Database::setDefaultBusyTimeoutForTests(LockWaitMs);
         TestFolder folder;
         folder.fill(QStringLiteral("Programs"),
                     {prog(QStringLiteral("true"), QStringLiteral("Игры"), QStringLiteral("/bin/true"))});
         FrmStart& w = openChooser(folder, QStringLiteral("Игры"));
-        steppingClock(QDateTime(QDate(2025, 3, 4), QTime(10, 0, 0)));
-        click(w.cmdOpen); // 10:00:00, stored
+        const QDateTime t0(QDate(2025, 3, 4), QTime(10, 0, 0));
+        QList<QStringList> expected;
+        auto start = [&](int minute) {
+            clockAtStart(t0.addSecs(60 * minute));
+            click(w.cmdOpen);
+            expected << QStringList{"true", "03-04-2025",
+                                    QStringLiteral("10:%1:00").arg(minute, 2, 10, QLatin1Char('0'))};
+        };
+        start(0); // stored
         auto settings = Database::open(folder.dbPath());
         settings->exec(QStringLiteral("BEGIN IMMEDIATE"));
-        click(w.cmdOpen); // cannot be stored: stays pending in the data source
-        click(w.cmdOpen); // cannot store the one before: kept in the window
-        QCOMPARE(w.unsavedLaunches().size(), 1);
+        start(1); // cannot be stored: stays pending in the data source
+        start(2); // cannot store the one before: kept in the window
+        start(3);
+        QCOMPARE(w.unsavedLaunches().size(), 2);
+        QCOMPARE(w.unsavedLaunches()[0].fixTime, QStringLiteral("10:02:00"));
+        QCOMPARE(w.unsavedLaunches()[1].fixTime, QStringLiteral("10:03:00"));
         QVERIFY(w.Data1->records().isChanged());
         QVERIFY(prompts().isEmpty());
         settings->exec(QStringLiteral("COMMIT"));
-        click(w.cmdOpen); // stores the two before it, in order, then itself
+        start(4); // stores the three before it, in order, then itself
         QVERIFY(w.unsavedLaunches().isEmpty());
-        QCOMPARE(folder.rows(QStringLiteral("Fixing")).size(), 4);
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")), expected);
         click(w.cmdBack);
         settle();
+        QVERIFY(!rt::loaded<FrmStart>());
         QVERIFY(prompts().isEmpty());
-        const auto rows = folder.rows(QStringLiteral("Fixing"));
-        QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows[0], (QStringList{"true", "03-04-2025", "10:00:01"}));
-        QCOMPARE(rows[1], (QStringList{"true", "03-04-2025", "10:00:03"}));
-        QCOMPARE(rows[2], (QStringList{"true", "03-04-2025", "10:00:05"}));
-        QCOMPARE(rows[3], (QStringList{"true", "03-04-2025", "10:00:07"}));
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")), expected);
     }
 
+    // Launches that still cannot be stored when the user leaves are named with the file and the
+    // reason; the user stays to try again ("Да") or leaves without them ("Нет"). The close box
+    // does what "Назад" does.
     void recordsThatCannotBeStoredAtCloseAreTold() {
         Database::setDefaultBusyTimeoutForTests(50);
         TestFolder folder;
         folder.fill(QStringLiteral("Programs"),
                     {prog(QStringLiteral("true"), QStringLiteral("Игры"), QStringLiteral("/bin/true"))});
         FrmStart& w = openChooser(folder, QStringLiteral("Игры"));
+        QVERIFY(w.hasCloseBox());
         setClockForTests([] { return QDateTime(QDate(2025, 3, 4), QTime(10, 0, 0)); });
         click(w.cmdOpen);
         auto settings = Database::open(folder.dbPath());
         settings->exec(QStringLiteral("BEGIN IMMEDIATE"));
         setClockForTests([] { return QDateTime(QDate(2025, 3, 4), QTime(11, 0, 0)); });
         click(w.cmdOpen);
+        setClockForTests([] { return QDateTime(QDate(2025, 3, 4), QTime(11, 5, 0)); });
+        click(w.cmdOpen);
+        MessageBoxes::setNextAnswer(rt::vbYes);
         click(w.cmdBack);
         settle();
-        QVERIFY(!rt::loaded<FrmStart>());
-        QCOMPARE(prompts().size(), 1); // one message, not one more from the unload
+        QVERIFY(rt::loaded<FrmStart>() == &w);
+        QVERIFY(askedToStay({folder.dbPath(), QStringLiteral("держит заблокированным другая программа"),
+                             QStringLiteral("true 03-04-2025 11:00:00\ntrue 03-04-2025 11:05:00")}));
         QVERIFY(!prompts()[0].contains(QStringLiteral("10:00:00"))); // stored at its start
-        QVERIFY(prompts()[0].contains(QStringLiteral("true 03-04-2025 11:00:00")));
-        QCOMPARE(MessageBoxes::asked().first().title, rt::programTitle());
-        settings->exec(QStringLiteral("COMMIT"));
-        QCOMPARE(folder.rows(QStringLiteral("Fixing")),
-                 (QList<QStringList>{{"true", "03-04-2025", "10:00:00"}}));
+        QCOMPARE(w.unsavedLaunches().size(), 1);
 
-        // Locked at the start and at the close: the one pending record is named.
+        // The close box, the lock gone: both are stored and the window closes.
+        settings->exec(QStringLiteral("COMMIT"));
+        w.close();
+        settle();
+        QVERIFY(!rt::loaded<FrmStart>());
+        QCOMPARE(prompts().size(), 1);
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")),
+                 (QList<QStringList>{{"true", "03-04-2025", "10:00:00"},
+                                     {"true", "03-04-2025", "11:00:00"},
+                                     {"true", "03-04-2025", "11:05:00"}}));
+
+        // Locked at the start and at the close box: "Нет" leaves without the launch, asked once.
         resetRuntime();
-        setClockForTests([] { return QDateTime(QDate(2025, 3, 4), QTime(11, 0, 0)); });
+        Database::setDefaultBusyTimeoutForTests(50);
+        setClockForTests([] { return QDateTime(QDate(2025, 3, 5), QTime(12, 0, 0)); });
         FrmStart& again = openChooser(folder, QStringLiteral("Игры"));
         settings->exec(QStringLiteral("BEGIN IMMEDIATE"));
         click(again.cmdOpen);
-        click(again.cmdBack);
+        again.close();
         settle();
-        QCOMPARE(prompts().size(), 1);
-        QVERIFY(prompts()[0].contains(QStringLiteral("true 03-04-2025 11:00:00")));
+        QVERIFY(!rt::loaded<FrmStart>());
+        QVERIFY(askedToStay({QStringLiteral("true 03-05-2025 12:00:00")}));
         settings->exec(QStringLiteral("COMMIT"));
+        QCOMPARE(folder.rows(QStringLiteral("Fixing")).size(), 3);
     }
 
     // A launcher killed while the chooser is open must not lose the starts it made: each record

@@ -338,15 +338,17 @@ bool StoreBeforeUnload(Form& form) {
     tellNotices();
     if (failures.isEmpty())
         return true;
-    const int answer =
-        MsgBox(QStringLiteral("%1\n\nОстаться в окне, чтобы сохранить их ещё раз? «Нет» закроет окно без "
-                              "сохранения этих изменений.")
-                   .arg(failures),
-               vbYesNo);
-    if (answer == vbYes)
+    if (AskToStayAndStoreAgain(failures))
         return false;
     forget(failed);
     return true;
+}
+
+bool AskToStayAndStoreAgain(const QString& failures) {
+    return MsgBox(QStringLiteral("%1\n\nОстаться в окне, чтобы сохранить их ещё раз? «Нет» закроет окно без "
+                                 "сохранения этих изменений.")
+                      .arg(failures),
+                  vbYesNo) == vbYes;
 }
 
 bool StoreProgramChange(Form& form) {

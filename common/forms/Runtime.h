@@ -39,6 +39,9 @@ void End(); // no further handler runs, nothing is stored
 // database refuses, the user is told what was not stored and chooses: to stay and try again (false
 // comes back, the edits intact), or to leave without storing them (true, the edits forgotten).
 bool StoreBeforeUnload(Form& form);
+// The question of StoreBeforeUnload, for a window that keeps what was not stored itself: `failures`
+// names the file, the reason and what was not stored. True: the user stays to try again.
+bool AskToStayAndStoreAgain(const QString& failures);
 // Stores a change the program made on its own, not the user. When the database refuses, the user
 // is told once and the change is forgotten, so that nothing asks about it again; false comes back.
 bool StoreProgramChange(Form& form);

@@ -119,6 +119,16 @@ QStringList prompts() {
     return out;
 }
 
+bool askedToStay(const QStringList& parts) {
+    const QList<MessageBoxes::Asked>& asked = MessageBoxes::asked();
+    bool ok = asked.size() == 1 && asked[0].buttons == rt::vbYesNo && asked[0].title == rt::programTitle();
+    for (const QString& part : parts)
+        ok = ok && asked[0].prompt.contains(part);
+    if (!ok)
+        qWarning("asked: %s", qPrintable(prompts().join(QStringLiteral("\n---\n"))));
+    return ok;
+}
+
 void click(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }

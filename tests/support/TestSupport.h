@@ -50,6 +50,9 @@ void resetRuntime();
 
 // The message prompts asked so far.
 QStringList prompts();
+// Whether the one message asked so far is the question whether to stay in the window: a Yes/No box
+// with the program's title that names each of `parts`. When it is not, what was asked is printed.
+bool askedToStay(const QStringList& parts);
 
 template <class W> W* child(QWidget* parent, const char* name) {
     W* w = parent->findChild<W*>(QString::fromLatin1(name));
