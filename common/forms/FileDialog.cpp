@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QRegularExpression>
-#include <QSortFilterProxyModel>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -24,35 +24,50 @@ bool isExecutablePattern(const QString& pattern) {
     return pattern.compare(QLatin1String("*.exe"), Qt::CaseInsensitive) == 0;
 }
 
-// Shows only the files that the chosen entry accepts; folders always, to move through them.
-class EntryFilter : public QSortFilterProxyModel {
-public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
-    void setPattern(const QString& pattern) {
-        m_pattern = pattern;
-        invalidateFilter();
+// The same wildcard pattern in any letter case ("*.bmp" becomes "*.[bB][mM][pP]"): the file system
+// model matches names in the letter case the pattern is written in.
+QString inAnyCase(const QString& pattern) {
+    QString out;
+    bool inSet = false;
+    for (const QChar c : pattern) {
+        const QString both = QString(c.toLower()) + c.toUpper();
+        if (c == QLatin1Char('['))
+            inSet = true;
+        else if (c == QLatin1Char(']'))
+            inSet = false;
+        if (both.size() != 2 || both[0] == both[1])
+            out += c;
+        else
+            out += inSet ? both : QStringLiteral("[%1]").arg(both);
     }
+    return out;
+}
 
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        // The file system model greys out what its own name filter rejects; the choice is ours.
-        Qt::ItemFlags f = QSortFilterProxyModel::flags(index);
-        if (index.isValid())
-            f |= Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        return f;
-    }
+// A file name as a wildcard pattern that matches just that name.
+QString literally(QString name) {
+    static const QRegularExpression special(QStringLiteral("([*?\\[])"));
+    return name.replace(special, QStringLiteral("[\\1]"));
+}
 
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
-        if (!files || m_pattern.isEmpty())
-            return true;
-        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
-        return info.isDir() || FileDialog::matches(m_pattern, info);
-    }
+// The files of a folder that may be executed, as name filters. The file system model's own
+// execute-permission filter hides everything in this Qt, folders included.
+QStringList executablesIn(const QString& folder) {
+    QStringList out;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Executable | QDir::Hidden))
+        out << literally(name);
+    if (out.isEmpty())
+        out << QStringLiteral("/"); // no file name contains it
+    return out;
+}
 
-private:
-    QString m_pattern;
-};
+// Lets the dialog's own model list what one entry accepts and hide the rest; folders always pass
+// (QDir::AllDirs exempts them from name filters), so the user can move through them.
+void applyEntry(QFileSystemModel* files, const QString& pattern) {
+    QStringList names;
+    for (const QString& p : patternsOf(pattern))
+        names << (isExecutablePattern(p) ? executablesIn(files->rootPath()) : QStringList{inAnyCase(p)});
+    files->setNameFilters(names);
+}
 
 QString runDialog(const QString& filter) {
     QWidget* parent = QApplication::activeModalWidget();
@@ -66,24 +81,30 @@ QString runDialog(const QString& filter) {
     dialog.setViewMode(QFileDialog::List);
     dialog.setWindowModality(Qt::ApplicationModal);
 
+    // Qt's entries show the texts as written; the filtering itself is set on the dialog's own
+    // model, whose indexes stay valid for the views and for accessibility clients that read them
+    // while the list fills. A model between the two (a proxy) left them holding freed indexes.
     const QList<FileDialog::Entry> entries = FileDialog::parseFilter(filter);
     const QStringList names = FileDialog::qtNameFilters(filter);
+    auto* files = dialog.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model"));
     if (!names.isEmpty())
         dialog.setNameFilters(names);
-    // Let every file through the file system model and decide in the proxy, which knows about
-    // execute permissions and ignores letter case.
-    if (auto* files = dialog.findChild<QFileSystemModel*>(QStringLiteral("qt_filesystem_model")))
-        files->setNameFilterDisables(true);
-    auto* proxy = new EntryFilter(&dialog);
-    dialog.setProxyModel(proxy);
-    if (!entries.isEmpty())
-        proxy->setPattern(entries.first().pattern);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, proxy,
-                     [proxy, names, entries](const QString& name) {
-                         const qsizetype i = names.indexOf(name);
-                         if (i >= 0)
-                             proxy->setPattern(entries[i].pattern);
-                     });
+    if (files && !entries.isEmpty()) {
+        files->setNameFilterDisables(false);
+        files->setFilter(files->filter() | QDir::AllDirs);
+        auto current = std::make_shared<QString>(entries.first().pattern);
+        applyEntry(files, *current);
+        // The dialog sets the entry's literal pattern when the user picks it; ours then replaces it.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, files,
+                         [files, current, names, entries](const QString& name) {
+                             const qsizetype i = names.indexOf(name);
+                             if (i >= 0)
+                                 applyEntry(files, *current = entries[i].pattern);
+                         });
+        // Which files may be executed depends on the folder.
+        QObject::connect(files, &QFileSystemModel::rootPathChanged, files,
+                         [files, current] { applyEntry(files, *current); });
+    }
 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         throw DialogCancelled();
