@@ -312,57 +312,38 @@ private slots:
     }
 
     // The close box is the way out where "Назад" cannot be passed (no category to choose), but it
-    // stores no record that "Назад" refuses: the user completes it ("Да") or leaves it ("Нет").
+    // stores only what "Назад" accepts: a record it refuses the user completes ("Да") or leaves ("Нет").
     void theCloseBoxIsTheWayOutButStoresNoRecordThatBackRefuses() {
         TestFolder folder; // no categories: no record can pass "Назад"
         const QStringList untouched{QString(), QString(), QString(), QString(), QStringLiteral("/i.ico")};
         folder.fill(Programs, {untouched});
+        openForm<frmAdd>().close(); // untouched: closes at once
+        settle();
+        QVERIFY(!rt::loaded<frmAdd>() && prompts().isEmpty());
         frmAdd& f = openForm<frmAdd>();
         QVERIFY(f.windowFlags() & Qt::WindowCloseButtonHint);
-        f.close(); // untouched: closes at once
-        settle();
-        QVERIFY(!rt::loaded<frmAdd>());
-        QVERIFY(prompts().isEmpty());
-        frmAdd& g = openForm<frmAdd>();
-        click(g.cmdAdd);
-        typeText(g.txtName, QStringLiteral("Черновик"));
-        click(g.cmdBack);
-        QCOMPARE(prompts(), QStringList{QStringLiteral("Введите тип программы")});
-        MessageBoxes::setNextAnswer(rt::vbYes); // stay and complete it
-        g.close();
-        settle();
-        QVERIFY(g.isLoaded());
-        QVERIFY2(prompts().last().contains(QStringLiteral("Введите тип программы")),
-                 qPrintable(prompts().last()));
-        g.close(); // "Нет": closes without it
-        settle();
-        QVERIFY(!rt::loaded<frmAdd>());
-        QCOMPARE(prompts().size(), 3);
-        QCOMPARE(folder.rows(Programs), QList<QStringList>{untouched});
-    }
-
-    // A stored program edited so that "Назад" refuses it: "Нет" drops the edits; a record that
-    // "Назад" accepts is stored as the window closes.
-    void theCloseBoxDropsEditsThatBackRefusesAndStoresTheRest() {
-        TestFolder folder;
-        folder.fill(Programs, twoPrograms());
-        frmAdd& f = openForm<frmAdd>();
-        click(f.cmdEdit);
-        f.txtName->selectAll();
-        QTest::keyClick(f.txtName, Qt::Key_Backspace);
+        click(f.cmdAdd);
+        typeText(f.txtName, QStringLiteral("Черновик"));
+        clickArrow(f.Data1, DataControl::Next);
+        click(f.cmdBack);
+        QCOMPARE(prompts(), (QStringList{QStringLiteral("Изменен тип программы"),
+                                         QStringLiteral("Введите тип программы")}));
+        QVERIFY(f.isLoaded());
+        MessageBoxes::setNextAnswer(rt::vbYes);
         f.close();
         settle();
-        QVERIFY(!rt::loaded<frmAdd>());
-        QCOMPARE(prompts().size(), 1);
-        QVERIFY2(prompts().first().contains(QStringLiteral("Введите имя")), qPrintable(prompts().first()));
-        QCOMPARE(folder.rows(Programs), twoPrograms());
+        QVERIFY(f.isLoaded() && prompts().last().contains(QStringLiteral("Введите тип программы")));
+        f.close(); // "Нет"
+        settle();
+        QVERIFY(!rt::loaded<frmAdd>() && prompts().size() == 4);
+        QCOMPARE(folder.rows(Programs), QList<QStringList>{untouched});
+        folder.fill(Programs, twoPrograms()); // an edit that "Назад" accepts is stored
         frmAdd& g = openForm<frmAdd>();
         click(g.cmdEdit);
         typeText(g.txtName, QStringLiteral("!"));
         g.close();
         settle();
-        QVERIFY(!rt::loaded<frmAdd>());
-        QCOMPARE(prompts().size(), 1);
+        QVERIFY(!rt::loaded<frmAdd>() && prompts().size() == 4);
         QCOMPARE(folder.rows(Programs)[0][0], QStringLiteral("Блокнот!"));
     }
 
