@@ -49,12 +49,13 @@ QString literally(QString name) {
     return name.replace(special, QStringLiteral("[\\1]"));
 }
 
-// The files of a folder that may be executed, as name filters. The file system model's own
-// execute-permission filter hides everything in this Qt, folders included.
-QStringList executablesIn(const QString& folder) {
+// The files of a folder that an executable-files pattern accepts, as name filters. The file system
+// model's own execute-permission filter hides everything in this Qt, folders included.
+QStringList executablesIn(const QString& folder, const QString& pattern) {
     QStringList out;
-    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Executable | QDir::Hidden))
-        out << literally(name);
+    for (const QFileInfo& file : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        if (FileDialog::matches(pattern, file))
+            out << literally(file.fileName());
     if (out.isEmpty())
         out << QStringLiteral("/"); // no file name contains it
     return out;
@@ -65,7 +66,7 @@ QStringList executablesIn(const QString& folder) {
 void applyEntry(QFileSystemModel* files, const QString& pattern) {
     QStringList names;
     for (const QString& p : patternsOf(pattern))
-        names << (isExecutablePattern(p) ? executablesIn(files->rootPath()) : QStringList{inAnyCase(p)});
+        names << (isExecutablePattern(p) ? executablesIn(files->rootPath(), p) : QStringList{inAnyCase(p)});
     files->setNameFilters(names);
 }
 
